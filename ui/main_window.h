@@ -1,0 +1,168 @@
+#pragma once
+// The one object of the user interface: every piece of window state, the
+// result store and the fields shared with the scan thread.
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/local_networks.h"
+#include "core/result.h"
+#include "core/scan_engine.h"
+#include "ui/win_handles.h"
+
+namespace calderwynfell {
+
+// Control ids; the handles live in MainWindow::controls at these indices.
+enum ControlId : int {
+    kStartEditId = 101,
+    kEndEditId = 102,
+    kStartButtonId = 103,
+    kStopButtonId = 104,
+    kNetworkComboId = 105,
+    kSettingsButtonId = 106,
+    kTimeoutComboId = 107,
+    kAttemptsComboId = 108,
+    kConcurrencyComboId = 109,
+    kMatrixViewButtonId = 110,
+    kListViewButtonId = 111,
+    kOnlineOnlyCheckId = 112,
+    kExportButtonId = 113,
+    kPreviousPageButtonId = 114,
+    kNextPageButtonId = 115,
+    kCopyButtonId = 116,
+    kDetailListId = 117,
+    kMatrixId = 118,
+};
+
+inline constexpr wchar_t kMainWindowClass[] = L"CalderwynfellCpp";
+inline constexpr wchar_t kMatrixWindowClass[] = L"CalderwynfellMatrix";
+inline constexpr UINT_PTR kProgressTimerId = 1;
+inline constexpr UINT kProgressTimerMs = 75;
+inline constexpr int kPageSize = 256;
+
+using NetworkDiscovery = std::function<std::vector<LocalNetwork>()>;
+
+// What the scan thread owns for one scan.
+class MainWindow;
+
+struct ScanJob {
+    MainWindow& window;
+    std::vector<std::uint32_t> addresses;
+    ScanOptions options;
+};
+
+class MainWindow {
+public:
+    MainWindow();
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK matrixWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Seams, set before the window is created; production keeps the defaults.
+    ProbeFunction probe;
+    NetworkDiscovery networkDiscovery;
+
+    // --- fields, in the order of the design ---
+    HWND hwnd = nullptr;
+    std::array<HWND, 160> controls{};
+    HINSTANCE instance = nullptr;
+    UniqueFont uiFont;
+    UniqueFont monoFont;
+    UniqueFont numberFont;
+    UniqueFont smallFont;
+    UniqueBrush backgroundBrush;
+    UniqueBrush whiteBrush;
+    int dpi = 96;
+    int clientWidth = 584;
+    int clientHeight = 550;
+    int contentTop = 143;
+    int page = 0;
+    int selectedIndex = -1;
+    int sortColumn = 0;
+    bool sortAscending = true;
+    bool settingsExpanded = false;
+    bool listMode = false;
+    bool scanning = false;
+    std::wstring message;
+    std::wstring statusText = L"就绪 · F5 开始扫描";
+    std::wstring detail = L"点击地址查看详情，双击复制 IP";
+    std::vector<LocalNetwork> networks;
+    std::vector<Result> results;
+    std::vector<std::int32_t> view;
+    std::thread scanThread;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> scanFinished{false};
+    std::mutex queueMutex;
+    std::vector<Result> pendingResults;
+    std::wstring failureText;
+    std::uint64_t scanStartTick = 0;
+    std::uint64_t elapsedMs = 0;
+
+    // --- window and layout (main_window.cpp, main_window_layout.cpp) ---
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void onCommand(int id, int notification);
+    void onClose();
+    void onDpiChanged(int newDpi, const RECT& suggested);
+    void onGetMinMaxInfo(MINMAXINFO& info) const;
+    void createControls();
+    HWND createControl(int id, const wchar_t* className, DWORD style, const wchar_t* text, DWORD exStyle = 0);
+    void createOptionCombo(int id, const std::vector<std::wstring>& items, int selected);
+    void createFonts();
+    void deleteFonts();
+    void layoutControls();
+    void placeControl(int id, int x, int y, int width, int height);
+    void applyNetworkSelection();
+    int scale(int value) const { return MulDiv(value, dpi, 96); }
+    HWND control(int id) const { return controls[static_cast<std::size_t>(id)]; }
+
+    // --- result store (results/result_store_ui.cpp) ---
+    void loadRange(const std::vector<std::uint32_t>& addresses);
+    void mergeResult(const Result& result);
+    void rebuildView();
+    void selectResult(int index);
+    void sortByColumn(int column);
+    void setListMode(bool on);
+    void onlineFilterChanged();
+    void previousPage();
+    void nextPage();
+
+    // --- scan control (main_window_scan.cpp) ---
+    void startScan();
+    void stopScan();
+    void progressTick();
+    void updateControls();
+    void previewRange();
+    std::wstring readEditText(HWND edit) const;
+    static void scanThreadMain(ScanJob job) noexcept;
+
+    // --- painting (main_window_paint.cpp) and buttons (main_window_buttons.cpp) ---
+    void paintWindow(HDC dc) const;
+    void onPaint();
+    void drawButton(const DRAWITEMSTRUCT& item) const;
+
+    // --- address matrix (main_window_matrix.cpp) ---
+    LRESULT handleMatrixMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void paintMatrix(HDC dc, const RECT& clientRect) const;
+    void onMatrixClick(HWND window, LPARAM lParam, bool doubleClick);
+    void onMatrixKey(WPARAM key);
+
+    // --- detail list (main_window_list.cpp), detail line and clipboard (main_window_detail.cpp) ---
+    LRESULT onListNotify(const NMHDR& header);
+    void copySelectedAddress();
+
+    // --- export (results/export_command_ui.cpp) ---
+    void exportCsv();
+};
+
+}  // namespace calderwynfell
