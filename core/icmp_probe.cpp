@@ -4,10 +4,11 @@
 #include <iphlpapi.h>
 #include <icmpapi.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "core/icmp_status.h"
-#include "results/text_forms.h"
 
 namespace calderwynfell {
 
@@ -35,28 +36,22 @@ private:
 };
 
 void sendAndClassify(HANDLE handle, std::uint32_t address, std::uint32_t timeoutMs, Result& result) {
-    std::array<unsigned char, kReplyBufferSize> reply{};
+    // The platform writes an ICMP_ECHO_REPLY (with pointers) at the start.
+    alignas(ICMP_ECHO_REPLY) std::array<unsigned char, kReplyBufferSize> reply{};
     char payload[kPayloadSize];
     std::copy(std::begin(kProbePayload), std::end(kProbePayload), payload);
 
-    const DWORD replies = IcmpSendEcho(handle, htonl(address), payload, static_cast<WORD>(kPayloadSize),
-                                       nullptr, reply.data(), kReplyBufferSize, timeoutMs);
-    DWORD code = 0;
-    if (replies != 0) {
+    EchoOutcome outcome;
+    outcome.replies = IcmpSendEcho(handle, htonl(address), payload, static_cast<WORD>(kPayloadSize), nullptr,
+                                   reply.data(), kReplyBufferSize, timeoutMs);
+    if (outcome.replies != 0) {
         const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(reply.data());
-        code = echo->Status;
-        if (code == IP_SUCCESS) {
-            result.status = ProbeStatus::Online;
-            result.latencyMs = echo->RoundTripTime;
-            result.note = L"收到 ICMP 回复";
-            return;
-        }
+        outcome.replyStatus = echo->Status;
+        outcome.roundTripMs = echo->RoundTripTime;
     } else {
-        code = GetLastError();
+        outcome.lastError = GetLastError();
     }
-    auto classification = classifyIcmpCode(code);
-    result.status = classification.status;
-    result.note = std::move(classification.note);
+    applyEchoOutcome(outcome, result);
 }
 
 }  // namespace
@@ -66,8 +61,7 @@ Result icmpEchoProbe(std::uint32_t address, std::uint32_t timeoutMs) {
     {
         IcmpHandle handle;
         if (!handle.valid()) {
-            result.status = ProbeStatus::Error;
-            result.note = L"无法创建 ICMP 句柄：" + decimalText(static_cast<std::uint32_t>(GetLastError()));
+            applyHandleFailure(GetLastError(), result);
         } else {
             sendAndClassify(handle.get(), address, timeoutMs, result);
         }

@@ -7,6 +7,7 @@ namespace calderwynfell {
 namespace {
 
 // IP_STATUS values of the platform (base 11000).
+constexpr std::uint32_t kIpSuccess = 0;
 constexpr std::uint32_t kIpStatusBase = 11000;
 constexpr std::uint32_t kDestNetUnreachable = 11002;
 constexpr std::uint32_t kDestHostUnreachable = 11003;
@@ -19,7 +20,7 @@ const wchar_t* knownNote(std::uint32_t code) {
     switch (code) {
         case kDestNetUnreachable: return L"目标网络不可达";
         case kDestHostUnreachable: return L"目标主机不可达";
-        case kRequestTimedOut: return L"等待 ICMP 回复超时";
+        case kRequestTimedOut: return kNoteTimedOut;
         case kTtlExpiredTransit: return L"TTL 已耗尽";
         case kGeneralFailure: return L"本机网络发送失败";
         default: return nullptr;
@@ -33,6 +34,27 @@ IcmpClassification classifyIcmpCode(std::uint32_t code) {
     const ProbeStatus status = noResponseBand ? ProbeStatus::NoResponse : ProbeStatus::Error;
     const wchar_t* note = knownNote(code);
     return {status, note ? std::wstring(note) : L"ICMP 状态 " + decimalText(code)};
+}
+
+void applyEchoOutcome(const EchoOutcome& outcome, Result& result) {
+    // A failed send leaves the reply buffer meaningless; the reason is in lastError.
+    const std::uint32_t code = outcome.replies != 0 ? outcome.replyStatus : outcome.lastError;
+    if (outcome.replies != 0 && code == kIpSuccess) {
+        result.status = ProbeStatus::Online;
+        result.latencyMs = outcome.roundTripMs;
+        result.note = kNoteOnline;
+        return;
+    }
+    IcmpClassification classification = classifyIcmpCode(code);
+    result.status = classification.status;
+    result.latencyMs = 0;
+    result.note = std::move(classification.note);
+}
+
+void applyHandleFailure(std::uint32_t lastError, Result& result) {
+    result.status = ProbeStatus::Error;
+    result.latencyMs = 0;
+    result.note = kNoteHandleFailurePrefix + decimalText(lastError);
 }
 
 }  // namespace calderwynfell

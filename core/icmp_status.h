@@ -1,6 +1,6 @@
 #pragma once
-// Classification of a non-success ICMP or system status code. Pure, so the
-// whole table is tested natively.
+// What one ICMP echo call means: the classification of a status code and the
+// Result built from the call's outcome. Pure, so the whole table is tested natively.
 
 #include <cstdint>
 #include <string>
@@ -9,6 +9,10 @@
 
 namespace calderwynfell {
 
+inline constexpr wchar_t kNoteOnline[] = L"收到 ICMP 回复";
+inline constexpr wchar_t kNoteTimedOut[] = L"等待 ICMP 回复超时";
+inline constexpr wchar_t kNoteHandleFailurePrefix[] = L"无法创建 ICMP 句柄：";
+
 struct IcmpClassification {
     ProbeStatus status;
     std::wstring note;
@@ -16,5 +20,20 @@ struct IcmpClassification {
 
 // code is the reply's Status or, when the send failed, GetLastError().
 IcmpClassification classifyIcmpCode(std::uint32_t code);
+
+// What the send call gave back. replyStatus and roundTripMs are read only when
+// replies is non-zero, lastError only when it is zero.
+struct EchoOutcome {
+    std::uint32_t replies = 0;
+    std::uint32_t replyStatus = 0;
+    std::uint32_t roundTripMs = 0;
+    std::uint32_t lastError = 0;
+};
+
+// Sets status, note and latencyMs (0 unless Online); leaves the other fields.
+void applyEchoOutcome(const EchoOutcome& outcome, Result& result);
+
+// No handle could be opened: Error with the system error number.
+void applyHandleFailure(std::uint32_t lastError, Result& result);
 
 }  // namespace calderwynfell
