@@ -1,0 +1,297 @@
+// Everything in the client area that is not a child control: background, cards,
+// labels, summary figures, results panel, progress, status, legend and foot line.
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+#include "results/text_forms.h"
+#include "ui/main_window.h"
+
+namespace calderwynfell {
+namespace {
+
+constexpr COLORREF kWindowBackground = RGB(243, 245, 245);
+constexpr COLORREF kPanel = RGB(255, 255, 255);
+constexpr COLORREF kSecondaryText = RGB(99, 119, 124);
+constexpr COLORREF kPrimaryText = RGB(32, 50, 56);
+constexpr COLORREF kAccent = RGB(8, 127, 112);
+constexpr COLORREF kProgressTrack = RGB(234, 240, 238);
+constexpr COLORREF kErrorText = RGB(170, 67, 42);
+
+constexpr wchar_t kRangeSeparator[] = L" \u2014 ";
+constexpr wchar_t kHint[] = L"无响应不等于离线，设备可能禁用了 Ping。";
+
+// A coordinate in 96-DPI units: an offset from one of the values known only at paint time.
+enum class Anchor { Zero, Width, Height, Panel, Dash, ProgressEnd };
+struct Coord {
+    Anchor anchor;
+    int offset;
+};
+constexpr Coord at(int offset) { return {Anchor::Zero, offset}; }
+constexpr Coord fromW(int offset) { return {Anchor::Width, offset}; }
+constexpr Coord fromH(int offset) { return {Anchor::Height, offset}; }
+constexpr Coord fromP(int offset) { return {Anchor::Panel, offset}; }
+constexpr Coord fromN(int offset) { return {Anchor::Dash, offset}; }
+constexpr Coord fromF(int offset) { return {Anchor::ProgressEnd, offset}; }
+
+enum class Content {
+    Fill,             // solid rectangle in `colour`
+    Fixed,            // the item's own text
+    SummaryCards,     // the five cards, laid out on their own
+    RangeText,
+    PageIndicator,
+    Detail,
+    Status,
+    FootLine,         // the error message, or the hint in `colour`
+};
+enum class FontRole { None, Small, Ui };
+enum class Align { Left, Centre, Right };
+enum class Shown { Always, SettingsRow, WithResults };
+
+struct PaintItem {
+    Content content;
+    Coord left, top, right, bottom;
+    FontRole font;
+    COLORREF colour;
+    Align align;
+    Shown shown;
+    const wchar_t* text;
+};
+
+// Drawing order; later items paint over earlier ones.
+constexpr PaintItem kPaintItems[] = {
+    {Content::Fill, at(16), at(12), fromW(-16), at(67), FontRole::None, kPanel, Align::Left, Shown::Always,
+     nullptr},
+    {Content::Fixed, at(22), at(13), at(242), at(33), FontRole::Small, kSecondaryText, Align::Left, Shown::Always,
+     L"扫描范围"},
+    {Content::Fixed, fromN(22), at(34), fromN(40), at(61), FontRole::Ui, kSecondaryText, Align::Centre,
+     Shown::Always, L"\u2014"},
+    {Content::Fixed, at(16), at(74), at(70), at(99), FontRole::Small, kSecondaryText, Align::Left, Shown::Always,
+     L"本机网段"},
+    {Content::Fixed, at(16), at(109), at(52), at(134), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::SettingsRow, L"超时"},
+    {Content::Fixed, at(153), at(109), at(215), at(134), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::SettingsRow, L"最多尝试"},
+    {Content::Fixed, at(298), at(109), at(336), at(134), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::SettingsRow, L"并发"},
+    {Content::SummaryCards, at(0), at(0), at(0), at(0), FontRole::None, 0, Align::Left, Shown::Always, nullptr},
+    {Content::Fill, at(16), fromP(0), fromW(-16), fromH(-20), FontRole::None, kPanel, Align::Left, Shown::Always,
+     nullptr},
+    {Content::RangeText, at(24), fromP(38), fromW(-178), fromP(64), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::Always, nullptr},
+    {Content::PageIndicator, fromW(-120), fromP(40), fromW(-74), fromP(62), FontRole::Small, kSecondaryText,
+     Align::Centre, Shown::Always, nullptr},
+    {Content::Detail, at(24), fromH(-73), fromW(-98), fromH(-48), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::Always, nullptr},
+    {Content::Fill, at(22), fromH(-44), fromW(-22), fromH(-41), FontRole::None, kProgressTrack, Align::Left,
+     Shown::Always, nullptr},
+    {Content::Fill, at(22), fromH(-44), fromF(22), fromH(-41), FontRole::None, kAccent, Align::Left,
+     Shown::WithResults, nullptr},
+    {Content::Status, at(24), fromH(-40), fromW(-171), fromH(-19), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::Always, nullptr},
+    {Content::Fixed, fromW(-166), fromH(-40), fromW(-24), fromH(-19), FontRole::Small, kSecondaryText,
+     Align::Right, Shown::Always, L"绿 在线 / 灰 无响应"},
+    {Content::FootLine, at(17), fromH(-19), fromW(-17), fromH(0), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::Always, nullptr},
+};
+
+struct Counts {
+    int online = 0;
+    int noResponse = 0;
+    int error = 0;
+    int untested = 0;
+    int done() const { return online + noResponse + error; }
+};
+
+Counts countResults(const std::vector<Result>& results) {
+    Counts counts;
+    for (const Result& result : results) {
+        switch (result.status) {
+            case ProbeStatus::Online: ++counts.online; break;
+            case ProbeStatus::NoResponse: ++counts.noResponse; break;
+            case ProbeStatus::Error: ++counts.error; break;
+            default: ++counts.untested; break;
+        }
+    }
+    return counts;
+}
+
+UINT drawTextFlags(Align align) {
+    // No prefix processing: messages can carry file paths with '&'.
+    switch (align) {
+        case Align::Centre: return DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX;
+        case Align::Right: return DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX;
+        default: return DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+    }
+}
+
+// Paint-time values and the unit-to-pixel conversion for one paint.
+class Painter {
+public:
+    Painter(const MainWindow& window, HDC dc) : window_(window), dc_(dc), counts_(countResults(window.results)) {
+        const int w = window.clientWidth;
+        progressUnits_ = 0;
+        if (!window.results.empty()) {
+            progressUnits_ = static_cast<int>(static_cast<double>(w - 44) * counts_.done() /
+                                              static_cast<double>(window.results.size()));
+        }
+    }
+
+    void paint() const {
+        RECT client{};
+        GetClientRect(window_.hwnd, &client);
+        fillSolid(dc_, client, kWindowBackground);
+        SetBkMode(dc_, TRANSPARENT);
+        for (const PaintItem& item : kPaintItems) {
+            if (!isShown(item.shown)) continue;
+            if (item.content == Content::SummaryCards) {
+                paintSummaryCards();
+            } else if (item.content == Content::Fill) {
+                fillSolid(dc_, pixelRect(item), item.colour);
+            } else {
+                const COLORREF colour =
+                    item.content == Content::FootLine && !window_.message.empty() ? kErrorText : item.colour;
+                drawText(textOf(item), pixelRect(item), font(item.font), colour, item.align);
+            }
+        }
+    }
+
+private:
+    int resolve(Coord coord) const {
+        switch (coord.anchor) {
+            case Anchor::Width: return window_.clientWidth + coord.offset;
+            case Anchor::Height: return window_.clientHeight + coord.offset;
+            case Anchor::Panel: return window_.contentTop + coord.offset;
+            case Anchor::Dash: return (window_.clientWidth - 211) / 2 + coord.offset;
+            case Anchor::ProgressEnd: return coord.offset + progressUnits_;
+            default: return coord.offset;
+        }
+    }
+
+    RECT pixelRect(int left, int top, int right, int bottom) const {
+        return {window_.scale(left), window_.scale(top), window_.scale(right), window_.scale(bottom)};
+    }
+    RECT pixelRect(const PaintItem& item) const {
+        return pixelRect(resolve(item.left), resolve(item.top), resolve(item.right), resolve(item.bottom));
+    }
+
+    bool isShown(Shown shown) const {
+        switch (shown) {
+            case Shown::SettingsRow: return window_.settingsExpanded;
+            case Shown::WithResults: return !window_.results.empty();
+            default: return true;
+        }
+    }
+
+    HFONT font(FontRole role) const {
+        switch (role) {
+            case FontRole::Ui: return window_.uiFont.get();
+            default: return window_.smallFont.get();
+        }
+    }
+
+    void drawText(const std::wstring& text, RECT rect, HFONT font, COLORREF colour, Align align) const {
+        SelectObjectGuard selected(dc_, font);
+        SetTextColor(dc_, colour);
+        DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &rect, drawTextFlags(align));
+    }
+
+    std::wstring textOf(const PaintItem& item) const {
+        switch (item.content) {
+            case Content::RangeText: return rangeText();
+            case Content::PageIndicator: return pageIndicator();
+            case Content::Detail: return window_.detail;
+            case Content::Status:
+                return window_.statusText + L" \u00b7 " + decimalText(static_cast<std::int32_t>(counts_.done())) +
+                       L" / " + decimalText(static_cast<std::uint64_t>(window_.results.size()));
+            case Content::FootLine: return window_.message.empty() ? std::wstring(kHint) : window_.message;
+            default: return item.text ? item.text : L"";
+        }
+    }
+
+    std::wstring rangeText() const {
+        const auto& results = window_.results;
+        const auto& view = window_.view;
+        if (results.empty()) return {};
+        const std::size_t first = static_cast<std::size_t>(window_.page) * kPageSize;
+        if (!window_.listMode && !view.empty() && window_.page >= 0 && first < view.size()) {
+            const std::size_t last = std::min(view.size() - 1, first + kPageSize - 1);
+            return addressText(results[static_cast<std::size_t>(view[first])].address) + kRangeSeparator +
+                   addressText(results[static_cast<std::size_t>(view[last])].address);
+        }
+        return addressText(results.front().address) + kRangeSeparator + addressText(results.back().address);
+    }
+
+    std::wstring pageIndicator() const {
+        const std::uint64_t viewSize = window_.view.size();
+        if (window_.listMode) return decimalText(viewSize) + L" 条";
+        const std::uint64_t pages = std::max<std::uint64_t>(1, (viewSize + kPageSize - 1) / kPageSize);
+        return decimalText(static_cast<std::int32_t>(window_.page + 1)) + L"/" + decimalText(pages);
+    }
+
+    void paintSummaryCards() const {
+        const int u = (window_.clientWidth - 32) / 5;
+        const int t = window_.settingsExpanded ? 138 : 102;
+        const bool anyError = counts_.error != 0;
+
+        wchar_t seconds[40];
+        std::swprintf(seconds, 40, L"%.1f s", static_cast<double>(window_.elapsedMs) / 1000.0);
+        const std::wstring untested = decimalText(static_cast<std::int32_t>(counts_.untested));
+
+        struct Card {
+            const wchar_t* caption;
+            std::wstring figure;
+            COLORREF captionColour;
+            COLORREF figureColour;
+        };
+        const Card cards[5] = {
+            {L"地址", decimalText(static_cast<std::uint64_t>(window_.results.size())), kSecondaryText,
+             kPrimaryText},
+            {L"在线", decimalText(static_cast<std::int32_t>(counts_.online)), kAccent, kAccent},
+            {L"无响应", decimalText(static_cast<std::int32_t>(counts_.noResponse)), kSecondaryText, kPrimaryText},
+            {anyError ? L"未测 / 错误" : L"未检测",
+             anyError ? untested + L" / " + decimalText(static_cast<std::int32_t>(counts_.error)) : untested,
+             kSecondaryText, kPrimaryText},
+            {L"用时", seconds, kSecondaryText, kPrimaryText},
+        };
+        for (int j = 0; j < 5; ++j) {
+            const Card& card = cards[j];
+            drawText(card.caption, pixelRect(18 + j * u, t, 18 + (j + 1) * u, t + 16), window_.smallFont.get(),
+                     card.captionColour, Align::Left);
+            drawText(card.figure, pixelRect(17 + j * u, t + 16, 17 + (j + 1) * u, t + 40),
+                     window_.numberFont.get(), card.figureColour, Align::Left);
+        }
+    }
+
+    const MainWindow& window_;
+    HDC dc_;
+    Counts counts_;
+    int progressUnits_;
+};
+
+}  // namespace
+
+void MainWindow::paintWindow(HDC dc) const { Painter(*this, dc).paint(); }
+
+void MainWindow::onPaint() {
+    PaintGuard paint(hwnd);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return;  // minimised: nothing to show
+
+    // One complete picture per paint: draw into a bitmap, then copy it in one go.
+    UniqueMemoryDc memory(CreateCompatibleDC(paint.dc()));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(paint.dc(), width, height));
+    if (!memory || !bitmap) {
+        paintWindow(paint.dc());
+        return;
+    }
+    SelectObjectGuard selected(memory.get(), bitmap.get());
+    paintWindow(memory.get());
+    BitBlt(paint.dc(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace calderwynfell
