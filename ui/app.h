@@ -7,6 +7,15 @@ namespace calderwynfell {
 
 class MainWindow;
 
+inline constexpr wchar_t kWindowTitle[] = L"Calderwynfell - by calderwynfell.example";
+
+// Start-up rectangle in screen pixels: the design size scaled to dpi, at most the
+// work area less 12 pixels each way, centred in the work area.
+RECT initialWindowRect(const RECT& workArea, int dpi);
+
+// Smallest size the user can drag the window to.
+SIZE minimumTrackSize(const RECT& workArea, int dpi);
+
 // Registers both window classes; false when either registration fails.
 bool registerWindowClasses(HINSTANCE instance);
 

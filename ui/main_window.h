@@ -16,6 +16,7 @@
 #include "core/local_networks.h"
 #include "core/result.h"
 #include "core/scan_engine.h"
+#include "results/result_view.h"
 #include "ui/win_handles.h"
 
 namespace calderwynfell {
@@ -46,7 +47,6 @@ inline constexpr wchar_t kMainWindowClass[] = L"CalderwynfellCpp";
 inline constexpr wchar_t kMatrixWindowClass[] = L"CalderwynfellMatrix";
 inline constexpr UINT_PTR kProgressTimerId = 1;
 inline constexpr UINT kProgressTimerMs = 75;
-inline constexpr int kPageSize = 256;
 
 using NetworkDiscovery = std::function<std::vector<LocalNetwork>()>;
 
@@ -113,6 +113,7 @@ public:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void onCommand(int id, int notification);
     void onClose();
+    void onFinalDestroy();
     void onDpiChanged(int newDpi, const RECT& suggested);
     void onGetMinMaxInfo(MINMAXINFO& info) const;
     void createControls();

@@ -1,0 +1,105 @@
+#include "ui/app.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/main_window.h"
+
+namespace calderwynfell {
+
+namespace {
+
+constexpr int kIconResourceId = 101;
+
+bool registerClass(HINSTANCE instance, UINT style, WNDPROC procedure, const wchar_t* className) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = style;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResourceId));
+    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = className;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+// Out of memory while loading a range is the only way these can throw; the key
+// is then simply lost, as a window procedure would lose it.
+template <typename Action>
+void runGuarded(Action action) noexcept {
+    try {
+        action();
+    } catch (...) {
+    }
+}
+
+int width(const RECT& rect) { return rect.right - rect.left; }
+int height(const RECT& rect) { return rect.bottom - rect.top; }
+
+}  // namespace
+
+bool registerWindowClasses(HINSTANCE instance) {
+    return registerClass(instance, CS_HREDRAW | CS_VREDRAW, MainWindow::mainWindowProc, kMainWindowClass) &&
+           registerClass(instance, CS_DBLCLKS, MainWindow::matrixWindowProc, kMatrixWindowClass);
+}
+
+RECT initialWindowRect(const RECT& workArea, int dpi) {
+    const int windowWidth = std::min(width(workArea) - 12, MulDiv(600, dpi, 96));
+    const int windowHeight = std::min(height(workArea) - 12, MulDiv(589, dpi, 96));
+    const int left = workArea.left + (width(workArea) - windowWidth) / 2;
+    const int top = workArea.top + (height(workArea) - windowHeight) / 2;
+    return RECT{left, top, left + windowWidth, top + windowHeight};
+}
+
+SIZE minimumTrackSize(const RECT& workArea, int dpi) {
+    return SIZE{std::min<LONG>(width(workArea), MulDiv(560, dpi, 96)),
+                std::min<LONG>(height(workArea), MulDiv(579, dpi, 96))};
+}
+
+void routeLoopMessage(MainWindow& window, MSG& message) {
+    // The two keys are taken whichever control has the focus, before any control sees them.
+    const bool keyDown = message.message == WM_KEYDOWN;
+    if (keyDown && message.wParam == VK_F5) {
+        runGuarded([&] { window.startScan(); });
+        return;
+    }
+    if (keyDown && message.wParam == VK_ESCAPE && window.scanning) {
+        runGuarded([&] { window.stopScan(); });
+        return;
+    }
+    if (window.hwnd && IsDialogMessageW(window.hwnd, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+void runMessageLoop(MainWindow& window) {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) routeLoopMessage(window, message);
+}
+
+int runApplication(HINSTANCE instance, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!registerWindowClasses(instance)) return 1;
+
+    MainWindow window;
+    window.instance = instance;
+    window.dpi = static_cast<int>(GetDpiForSystem());
+
+    RECT workArea{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    const RECT frame = initialWindowRect(workArea, window.dpi);
+    const HWND created = CreateWindowExW(0, kMainWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                         frame.left, frame.top, width(frame), height(frame), nullptr, nullptr,
+                                         instance, &window);
+    if (!created) return 2;
+
+    ShowWindow(created, showCommand);
+    UpdateWindow(created);
+    runMessageLoop(window);
+    return 0;
+}
+
+}  // namespace calderwynfell
