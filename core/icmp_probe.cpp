@@ -1,9 +1,5 @@
 #include "core/icmp_probe.h"
 
-#include <winsock2.h>
-#include <iphlpapi.h>
-#include <icmpapi.h>
-
 #include <algorithm>
 #include <array>
 #include <iterator>
@@ -22,28 +18,30 @@ static_assert(kReplyBufferSize >= sizeof(ICMP_ECHO_REPLY) + kPayloadSize + 8);
 // Closes the ICMP handle exactly once, on every path that has one.
 class IcmpHandle {
 public:
-    IcmpHandle() : handle_(IcmpCreateFile()) {}
+    explicit IcmpHandle(const IcmpCalls& calls) : calls_(calls), handle_(calls.createFile()) {}
     IcmpHandle(const IcmpHandle&) = delete;
     IcmpHandle& operator=(const IcmpHandle&) = delete;
     ~IcmpHandle() {
-        if (valid()) IcmpCloseHandle(handle_);
+        if (valid()) calls_.closeHandle(handle_);
     }
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return handle_; }
 
 private:
+    const IcmpCalls& calls_;
     HANDLE handle_;
 };
 
-void sendAndClassify(HANDLE handle, std::uint32_t address, std::uint32_t timeoutMs, Result& result) {
+void sendAndClassify(const IcmpCalls& calls, HANDLE handle, std::uint32_t address, std::uint32_t timeoutMs,
+                     Result& result) {
     // The platform writes an ICMP_ECHO_REPLY (with pointers) at the start.
     alignas(ICMP_ECHO_REPLY) std::array<unsigned char, kReplyBufferSize> reply{};
     char payload[kPayloadSize];
     std::copy(std::begin(kProbePayload), std::end(kProbePayload), payload);
 
     EchoOutcome outcome;
-    outcome.replies = IcmpSendEcho(handle, htonl(address), payload, static_cast<WORD>(kPayloadSize), nullptr,
-                                   reply.data(), kReplyBufferSize, timeoutMs);
+    outcome.replies = calls.sendEcho(handle, htonl(address), payload, static_cast<WORD>(kPayloadSize), nullptr,
+                                     reply.data(), kReplyBufferSize, timeoutMs);
     if (outcome.replies != 0) {
         const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(reply.data());
         outcome.replyStatus = echo->Status;
@@ -54,20 +52,29 @@ void sendAndClassify(HANDLE handle, std::uint32_t address, std::uint32_t timeout
     applyEchoOutcome(outcome, result);
 }
 
+const IcmpCalls& platformCalls() {
+    static const IcmpCalls calls{IcmpCreateFile, IcmpSendEcho, IcmpCloseHandle};
+    return calls;
+}
+
 }  // namespace
 
-Result icmpEchoProbe(std::uint32_t address, std::uint32_t timeoutMs) {
+Result icmpEchoProbeWith(const IcmpCalls& calls, std::uint32_t address, std::uint32_t timeoutMs) {
     Result result = makeUntestedResult(address);
     {
-        IcmpHandle handle;
+        IcmpHandle handle(calls);
         if (!handle.valid()) {
             applyHandleFailure(GetLastError(), result);
         } else {
-            sendAndClassify(handle.get(), address, timeoutMs, result);
+            sendAndClassify(calls, handle.get(), address, timeoutMs, result);
         }
     }
     GetLocalTime(&result.checkedAt);
     return result;
+}
+
+Result icmpEchoProbe(std::uint32_t address, std::uint32_t timeoutMs) {
+    return icmpEchoProbeWith(platformCalls(), address, timeoutMs);
 }
 
 }  // namespace calderwynfell
