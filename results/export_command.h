@@ -1,0 +1,16 @@
+#pragma once
+// Writing an exported document to disk.
+
+#include <string>
+
+namespace calderwynfell {
+
+inline constexpr wchar_t kExportDefaultName[] = L"Calderwynfell.csv";
+inline constexpr wchar_t kExportDialogTitle[] = L"导出当前筛选下的全部结果";
+
+// Creates (or truncates) the file and writes every byte. On failure the text
+// receives the reason with the system error number, no partial file is left
+// behind, and false is returned; on success the text is left untouched.
+bool writeFileBytes(const std::wstring& path, const std::string& bytes, std::wstring& failureText);
+
+}  // namespace calderwynfell

@@ -1,0 +1,156 @@
+// The address matrix control: one page of the view as 16 x 16 coloured cells.
+// It keeps no state of its own; everything lives in MainWindow.
+
+#include <windows.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "results/text_forms.h"
+#include "ui/main_window.h"
+#include "ui/matrix_geometry.h"
+
+namespace calderwynfell {
+
+namespace {
+
+struct CellColours {
+    COLORREF fill;
+    COLORREF text;
+};
+
+constexpr COLORREF kMatrixBackground = RGB(255, 255, 255);
+constexpr COLORREF kSelectedFrame = RGB(8, 127, 112);
+constexpr COLORREF kNormalFrame = RGB(215, 225, 225);
+constexpr COLORREF kEmptyText = RGB(99, 119, 124);
+constexpr wchar_t kEmptyViewText[] = L"当前筛选没有结果";
+
+// Indexed by ProbeStatus; anything outside falls back to the NotChecked look.
+constexpr CellColours kCellColours[] = {
+    {RGB(250, 252, 252), RGB(99, 119, 124)},  // NotChecked
+    {RGB(210, 239, 227), RGB(8, 127, 112)},   // Online
+    {RGB(230, 235, 237), RGB(99, 119, 124)},  // NoResponse
+    {RGB(252, 231, 214), RGB(99, 119, 124)},  // Error
+};
+
+const CellColours& coloursFor(ProbeStatus status) {
+    const auto value = static_cast<std::int32_t>(status);
+    return value >= 0 && value < 4 ? kCellColours[value] : kCellColours[0];
+}
+
+constexpr UINT kCentredLine = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+
+}  // namespace
+
+LRESULT CALLBACK MainWindow::matrixWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return self->handleMatrixMessage(window, message, wParam, lParam);
+    } catch (...) {
+        // Out of memory while formatting: skip this message rather than let it cross the procedure.
+        return 0;
+    }
+}
+
+LRESULT MainWindow::handleMatrixMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PaintGuard paint(window);
+            RECT client{};
+            GetClientRect(window, &client);
+            paintMatrix(paint.dc(), client);
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            RECT client{};
+            GetClientRect(window, &client);
+            paintMatrix(reinterpret_cast<HDC>(wParam), client);
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;
+        case WM_LBUTTONDOWN: onMatrixClick(window, lParam, false); return 0;
+        case WM_LBUTTONDBLCLK: onMatrixClick(window, lParam, true); return 0;
+        case WM_GETDLGCODE: {
+            // The dialog navigation of the message loop would turn Enter into IDOK;
+            // asking for that one message lets Enter copy as it should.
+            const auto* queued = reinterpret_cast<const MSG*>(lParam);
+            if (queued && queued->message == WM_KEYDOWN && queued->wParam == VK_RETURN)
+                return DLGC_WANTARROWS | DLGC_WANTMESSAGE;
+            return DLGC_WANTARROWS;
+        }
+        case WM_KEYDOWN: onMatrixKey(wParam); return 0;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
+    fillSolid(dc, clientRect, kMatrixBackground);
+    SetBkMode(dc, TRANSPARENT);
+    if (view.empty()) {
+        SelectObjectGuard font(dc, uiFont.get());
+        SetTextColor(dc, kEmptyText);
+        RECT area = clientRect;
+        DrawTextW(dc, kEmptyViewText, -1, &area, kCentredLine);
+        return;
+    }
+
+    const int count = static_cast<int>(view.size());
+    const int first = page * kPageSize;
+    const int last = std::min(count, first + kPageSize);
+    const int width = clientRect.right - clientRect.left;
+    const int height = clientRect.bottom - clientRect.top;
+    const int inset = MulDiv(1, dpi, 96);
+
+    SelectObjectGuard font(dc, smallFont.get());
+    for (int i = first; i < last; ++i) {
+        const Result& entry = results[static_cast<std::size_t>(view[static_cast<std::size_t>(i)])];
+        const CellColours& colours = coloursFor(entry.status);
+        const matrix::CellBox box =
+            matrix::cellBox(clientRect.left, clientRect.top, width, height, i - first, inset);
+        RECT cell{box.left, box.top, box.right, box.bottom};
+        fillSolid(dc, cell, colours.fill);
+        frameSolid(dc, cell,
+                   view[static_cast<std::size_t>(i)] == selectedIndex ? kSelectedFrame : kNormalFrame);
+        const std::wstring octet = decimalText(static_cast<std::uint32_t>(entry.address & 0xFFu));
+        SetTextColor(dc, colours.text);
+        DrawTextW(dc, octet.c_str(), static_cast<int>(octet.size()), &cell, kCentredLine);
+    }
+}
+
+void MainWindow::onMatrixClick(HWND window, LPARAM lParam, bool doubleClick) {
+    SetFocus(window);
+    RECT client{};
+    GetClientRect(window, &client);
+    const int cell = matrix::hitCell(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), client.right - client.left,
+                                     client.bottom - client.top);
+    if (cell < 0) return;
+    const long long index = static_cast<long long>(page) * kPageSize + cell;
+    if (index >= static_cast<long long>(view.size())) return;  // an empty cell of the last page
+    selectResult(view[static_cast<std::size_t>(index)]);
+    if (doubleClick) copySelectedAddress();
+}
+
+void MainWindow::onMatrixKey(WPARAM key) {
+    if (view.empty()) return;
+    int step = 0;
+    switch (key) {
+        case VK_RETURN: copySelectedAddress(); return;
+        case 'C':
+            if (GetKeyState(VK_CONTROL) < 0) copySelectedAddress();
+            return;
+        case VK_LEFT: step = -1; break;
+        case VK_RIGHT: step = 1; break;
+        case VK_UP: step = -matrix::kColumns; break;
+        case VK_DOWN: step = matrix::kColumns; break;
+        default: return;
+    }
+    const auto found = std::find(view.begin(), view.end(), selectedIndex);
+    const int start = found != view.end() ? static_cast<int>(found - view.begin()) : page * kPageSize;
+    const int target = matrix::stepTarget(start, step, static_cast<int>(view.size()));
+    page = target / kPageSize;
+    selectResult(view[static_cast<std::size_t>(target)]);
+    rebuildView();
+}
+
+}  // namespace calderwynfell
