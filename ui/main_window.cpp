@@ -19,7 +19,7 @@ LRESULT colourControl(WPARAM dc, COLORREF background, const UniqueBrush& brush) 
 }  // namespace
 
 MainWindow::MainWindow()
-    : probe(icmpEchoProbe),
+    : probe([](std::uint32_t address, std::uint32_t timeoutMs) { return icmpEchoProbe(address, timeoutMs); }),
       networkDiscovery([] { return discoverLocalNetworks(); }),
       backgroundBrush(CreateSolidBrush(kWindowBackground)),
       whiteBrush(CreateSolidBrush(kWhite)) {}

@@ -9,7 +9,23 @@
 
 #include "ui/app.h"
 
+namespace {
+
+// Without a window manager (Xvfb) Wine waits two seconds for every managed window
+// it hides or destroys. Unmanaged windows skip that wait; the setting is read when
+// the X11 driver loads, which is at the first window, so this must come first.
+void unmanageWindowsUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    const wchar_t value[] = L"N";
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ui_tests.exe\\X11 Driver", L"Managed", REG_SZ,
+                    value, sizeof(value));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    unmanageWindowsUnderWine();
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     if (!calderwynfell::registerWindowClasses(GetModuleHandleW(nullptr))) {
