@@ -19,6 +19,8 @@ std::wstring describeSelection(const Result& entry) {
     return text;
 }
 
-std::wstring copiedText(std::uint32_t address) { return L"已复制 " + addressText(address); }
+std::wstring copiedText(std::uint32_t address) {
+    return L"已复制 " + addressText(address);
+}
 
 }  // namespace calderwynfell

@@ -30,7 +30,8 @@ TEST(DescribeSelection, JoinsFourPartsWithMiddleDots) {
         // A stale latency on a silent address must not leak into the line.
         {entry(0x7F0000FE, ProbeStatus::NoResponse, 42, L"等待 ICMP 回复超时"),
          L"127.0.0.254 \u00B7 无响应 \u00B7 \u2014 \u00B7 等待 ICMP 回复超时"},
-        {entry(0xFFFFFFFF, ProbeStatus::Error, 0, L""), L"255.255.255.255 \u00B7 检测错误 \u00B7 \u2014 \u00B7 "},
+        {entry(0xFFFFFFFF, ProbeStatus::Error, 0, L""),
+         L"255.255.255.255 \u00B7 检测错误 \u00B7 \u2014 \u00B7 "},
     };
     for (const Case& c : cases) EXPECT_EQ(describeSelection(c.entry), c.text);
 }
