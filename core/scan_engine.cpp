@@ -79,7 +79,7 @@ void runScan(const std::vector<std::uint32_t>& addresses, const ScanOptions& opt
              std::atomic<bool>& stopFlag, const ResultSink& sink, const ProbeFunction& probe) {
     if (!optionsAreValid(addresses, options)) throw std::invalid_argument(kInvalidScanOptionsMessage);
 
-    ScanShared shared{addresses, options, stopFlag, sink, probe};
+    ScanShared shared{addresses, options, stopFlag, sink, probe, {0}, {}, {}};
     const std::size_t workerCount =
         std::min(addresses.size(), static_cast<std::size_t>(options.concurrency));
 
