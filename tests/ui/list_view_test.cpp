@@ -1,0 +1,368 @@
+// The detail list driven in-process: texts produced on request, header clicks
+// sorting during and after a scan, selection to and from the model.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "core/icmp_status.h"
+#include "results/selection_text.h"
+#include "results/text_forms.h"
+#include "ui_harness.h"
+#include "views_support.h"
+
+namespace calderwynfell::test {
+namespace {
+
+// Statuses, latencies, attempt counts and notes that differ enough for every sort
+// key to matter, including notes starting with Latin and with Chinese characters.
+ProbeFunction variedProbe(int delayMs) {
+    return [delayMs](std::uint32_t address, std::uint32_t) {
+        if (delayMs > 0) Sleep(static_cast<DWORD>(delayMs));
+        Result result;
+        result.address = address;
+        result.checkedAt = SYSTEMTIME{2026, 3, 4, 5, 8, 4, 9, 0};
+        const std::uint32_t octet = address & 0xFF;
+        switch (octet % 6) {
+            case 1:
+                result.status = ProbeStatus::Online, result.latencyMs = octet % 5, result.note = kNoteOnline;
+                break;
+            case 3:
+                result.status = ProbeStatus::Online, result.latencyMs = octet * 7 % 13,
+                result.note = kNoteOnline;
+                break;
+            case 2: result.status = ProbeStatus::NoResponse, result.note = kNoteTimedOut; break;
+            case 4: result.status = ProbeStatus::NoResponse, result.note = L"TTL 已耗尽"; break;
+            case 5:
+                result.status = ProbeStatus::Error, result.note = L"ICMP 状态 " + std::to_wstring(octet);
+                break;
+            default: result.status = ProbeStatus::Error, result.note = L"本机网络发送失败"; break;
+        }
+        return result;
+    };
+}
+
+int threeWay(auto a, auto b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// The list order written out independently: key of the column, then address.
+int expectedOrder(const Result& a, const Result& b, int column) {
+    int d = 0;
+    switch (column) {
+        case 1: d = threeWay(int(a.status), int(b.status)); break;
+        case 2:
+            d = a.status == b.status ? threeWay(a.latencyMs, b.latencyMs)
+                                     : threeWay(int(a.status), int(b.status));
+            break;
+        case 3: d = threeWay(a.attempts, b.attempts); break;
+        case 4: d = threeWay(a.note, b.note); break;
+        default: break;
+    }
+    return d != 0 ? d : threeWay(a.address, b.address);
+}
+
+class ListTest : public ::testing::Test {
+   protected:
+    explicit ListTest(ProbeFunction probe = fakeProbe()) : w(std::move(probe)) {}
+    WindowUnderTest w;
+
+    MainWindow& window() { return w.window; }
+    HWND list() const { return w.control(kDetailListId); }
+    int rowCount() const { return static_cast<int>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0)); }
+
+    std::wstring cell(int row, int column, int capacity = 256) const {
+        std::vector<wchar_t> buffer(static_cast<std::size_t>(capacity), L'\0');
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = capacity;
+        SendMessageW(list(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return buffer.data();
+    }
+
+    std::vector<std::wstring> addressColumn() const {
+        std::vector<std::wstring> column;
+        for (int row = 0; row < rowCount(); ++row) column.push_back(cell(row, 0));
+        return column;
+    }
+
+    std::vector<std::wstring> expectedAddresses(int column, bool ascending) {
+        std::vector<int> order(window().results.size());
+        std::iota(order.begin(), order.end(), 0);
+        const auto& table = window().results;
+        std::sort(order.begin(), order.end(),
+                  [&](int a, int b) { return expectedOrder(table[a], table[b], column) < 0; });
+        if (!ascending) std::reverse(order.begin(), order.end());
+        std::vector<std::wstring> texts;
+        for (const int index : order) texts.push_back(addressText(table[index].address));
+        return texts;
+    }
+
+    void clickHeader(int column) {
+        HWND header = reinterpret_cast<HWND>(SendMessageW(list(), LVM_GETHEADER, 0, 0));
+        RECT r{};
+        SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(header, WM_LBUTTONUP, 0, at);
+        w.pump();
+    }
+
+    // A click as the mouse would make it; the button-up is queued first so that
+    // any drag detection inside the list sees the button released.
+    void clickAt(int x, int y, bool twice = false) {
+        const LPARAM at = MAKELPARAM(x, y);
+        PostMessageW(list(), WM_LBUTTONUP, 0, at);
+        SendMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        w.pump();
+        if (twice) {
+            PostMessageW(list(), WM_LBUTTONUP, 0, at);
+            SendMessageW(list(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+            w.pump();
+        }
+    }
+
+    void clickRow(int row, bool twice = false) {
+        RECT r{};
+        r.left = LVIR_LABEL;
+        SendMessageW(list(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        clickAt(r.left + 10, (r.top + r.bottom) / 2, twice);
+    }
+
+    void clickBelowRows(bool twice = false) {
+        RECT client{};
+        GetClientRect(list(), &client);
+        clickAt(30, client.bottom - 8, twice);
+    }
+
+    int selectedRow() const {
+        return static_cast<int>(
+            SendMessageW(list(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    int focusedRow() const {
+        return static_cast<int>(SendMessageW(list(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    }
+    int rowOf(int index) const {
+        const auto& v = w.window.view;
+        const auto found = std::find(v.begin(), v.end(), index);
+        return found == v.end() ? -1 : static_cast<int>(found - v.begin());
+    }
+    // Typing a range and leaving the edit previews it as the table.
+    void preview(const wchar_t* start, const wchar_t* end) {
+        w.setRange(start, end);
+        w.command(kStartEditId, EN_KILLFOCUS);
+    }
+    void setOnlineOnly(bool on) {
+        SendMessageW(w.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        w.command(kOnlineOnlyCheckId);
+    }
+};
+
+TEST_F(ListTest, RowTextsComeFromTheTableOnRequest) {
+    w.setRange(L"127.0.0.1", L"127.0.0.8");
+    w.command(kListViewButtonId);
+    ASSERT_TRUE(IsWindowVisible(list()));
+    // Not tested yet.
+    EXPECT_EQ(cell(0, 0), L"127.0.0.1");
+    EXPECT_EQ(cell(0, 1), L"未检测");
+    EXPECT_EQ(cell(0, 2), L"\u2014");
+    EXPECT_EQ(cell(0, 3), L"0");
+    EXPECT_EQ(cell(0, 4), L"尚未检测");
+
+    ASSERT_TRUE(w.scanToEnd());
+    ASSERT_EQ(rowCount(), 8);
+    struct Case {
+        int row;
+        const wchar_t* texts[5];
+    };
+    const Case cases[] = {
+        {0, {L"127.0.0.1", L"在线", L"1 ms", L"1", L"收到 ICMP 回复"}},
+        {1, {L"127.0.0.2", L"无响应", L"\u2014", L"2", L"等待 ICMP 回复超时"}},
+        {6, {L"127.0.0.7", L"在线", L"<1 ms", L"1", L"收到 ICMP 回复"}},
+        {7, {L"127.0.0.8", L"无响应", L"\u2014", L"2", L"等待 ICMP 回复超时"}},
+    };
+    for (const Case& c : cases)
+        for (int column = 0; column < 5; ++column)
+            EXPECT_EQ(cell(c.row, column), c.texts[column]) << "row " << c.row << " column " << column;
+}
+
+TEST_F(ListTest, TextRequestsAreAnsweredOnlyWhenValidAndNeverOverrun) {
+    preview(L"127.0.0.1", L"127.0.0.8");
+    ASSERT_EQ(window().results.size(), 8u);
+    window().results[0].note = std::wstring(300, L'长') + L"END";
+    window().rebuildView();
+    struct Case {
+        const char* what;
+        UINT_PTR from;
+        int item;
+        int subItem;
+        UINT mask;
+        int capacity;
+        std::wstring expected;  // the buffer after the request; "#" when untouched
+    };
+    const std::wstring untouched = L"#";
+    const Case cases[] = {
+        {"column past the last", kDetailListId, 1, 5, LVIF_TEXT, 64, L"尚未检测"},
+        {"cut to the buffer", kDetailListId, 2, 0, LVIF_TEXT, 4, L"127"},
+        {"one unit holds only the zero", kDetailListId, 2, 0, LVIF_TEXT, 1, L""},
+        {"long note cut", kDetailListId, 0, 4, LVIF_TEXT, 20, std::wstring(19, L'长')},
+        {"row past the end", kDetailListId, 8, 0, LVIF_TEXT, 64, untouched},
+        {"negative row", kDetailListId, -1, 0, LVIF_TEXT, 64, untouched},
+        {"no text asked", kDetailListId, 0, 0, LVIF_IMAGE, 64, untouched},
+        {"another sender", 999, 0, 0, LVIF_TEXT, 64, untouched},
+    };
+    for (const Case& c : cases) {
+        std::vector<wchar_t> buffer(80, L'#');
+        buffer[1] = L'\0';
+        NMLVDISPINFOW info{};
+        info.hdr.hwndFrom = list();
+        info.hdr.idFrom = c.from;
+        info.hdr.code = LVN_GETDISPINFOW;
+        info.item.mask = c.mask;
+        info.item.iItem = c.item;
+        info.item.iSubItem = c.subItem;
+        info.item.pszText = buffer.data();
+        info.item.cchTextMax = c.capacity;
+        EXPECT_EQ(SendMessageW(w.hwnd(), WM_NOTIFY, c.from, reinterpret_cast<LPARAM>(&info)), 0) << c.what;
+        EXPECT_EQ(std::wstring(buffer.data()), c.expected) << c.what;
+        for (std::size_t i = std::max(c.capacity, 2); i < buffer.size(); ++i)
+            ASSERT_EQ(buffer[i], L'#') << c.what << ": written past the buffer at " << i;
+    }
+    // Through the list itself, and painted with the list's own buffer.
+    w.command(kListViewButtonId);
+    EXPECT_EQ(cell(0, 4, 20), std::wstring(19, L'长'));
+    EXPECT_EQ(cell(0, 4, 400), std::wstring(300, L'长') + L"END");
+    renderWithChildren(w.hwnd()).save("list_long_note");
+}
+
+class ScanListTest : public ListTest {
+   protected:
+    ScanListTest() : ListTest(variedProbe(0)) {}
+};
+
+TEST_F(ScanListTest, HeaderClicksSortEveryColumnBothWays) {
+    w.setRange(L"127.0.0.1", L"127.0.0.60");
+    ASSERT_TRUE(w.scanToEnd());
+    w.command(kListViewButtonId);
+    ASSERT_EQ(rowCount(), 60);
+    for (const int column : {1, 2, 3, 4, 0}) {
+        clickHeader(column);
+        EXPECT_EQ(window().sortColumn, column);
+        EXPECT_TRUE(window().sortAscending);
+        EXPECT_EQ(addressColumn(), expectedAddresses(column, true)) << "column " << column << " ascending";
+        clickHeader(column);
+        EXPECT_FALSE(window().sortAscending);
+        EXPECT_EQ(addressColumn(), expectedAddresses(column, false)) << "column " << column << " descending";
+    }
+    // Notes beginning with a Latin letter come before the Chinese ones.
+    clickHeader(4);
+    EXPECT_EQ(cell(0, 4).substr(0, 4), L"ICMP");
+    EXPECT_EQ(cell(59, 4), L"等待 ICMP 回复超时");
+}
+
+class SlowScanListTest : public ListTest {
+   protected:
+    SlowScanListTest() : ListTest(variedProbe(60)) {}
+};
+
+TEST_F(SlowScanListTest, RowsReorderThemselvesWhileAScanDelivers) {
+    w.setRange(L"127.0.0.1", L"127.0.0.60");
+    SendMessageW(w.control(kConcurrencyComboId), CB_SETCURSEL, 0, 0);  // 16 at a time: several batches
+    w.command(kListViewButtonId);
+    w.command(kStartButtonId);
+    ASSERT_TRUE(window().scanning);
+    clickHeader(4);
+    clickHeader(4);  // notes, descending
+    int partialChecks = 0;
+    while (window().scanning) {
+        w.pumpFor(40);
+        const auto tested =
+            std::count_if(window().results.begin(), window().results.end(),
+                          [](const Result& e) { return e.status != ProbeStatus::NotChecked; });
+        ASSERT_EQ(addressColumn(), expectedAddresses(4, false)) << tested << " tested";
+        if (window().scanning && tested > 0 && tested < 60) ++partialChecks;
+    }
+    EXPECT_GE(partialChecks, 3) << "the scan ended before the list could be seen mid-way";
+    clickHeader(2);
+    EXPECT_EQ(addressColumn(), expectedAddresses(2, true));
+}
+
+TEST_F(ListTest, SelectionGoesBothWaysAndSurvivesViewChanges) {
+    w.setRange(L"127.0.0.1", L"127.0.0.8");
+    ASSERT_TRUE(w.scanToEnd());
+    w.command(kListViewButtonId);
+    clickHeader(1);  // by status: online rows first
+
+    // A row click selects its entry.
+    clickRow(5);
+    const int chosen = window().view[5];
+    EXPECT_EQ(window().selectedIndex, chosen);
+    EXPECT_EQ(window().detail, describeSelection(window().results[static_cast<std::size_t>(chosen)]));
+    EXPECT_TRUE(isEnabled(w.control(kCopyButtonId)));
+
+    // A matrix click shows up in the list on the way back, without the focus.
+    w.command(kMatrixViewButtonId);
+    RECT matrixClient{};
+    GetClientRect(w.control(kMatrixId), &matrixClient);
+    const int secondCellX = matrixClient.right * 3 / 32;  // cell 1: 127.0.0.2, no response
+    SendMessageW(w.control(kMatrixId), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(secondCellX, 3));
+    w.pump();
+    EXPECT_EQ(window().selectedIndex, 1);
+    w.command(kListViewButtonId);
+    EXPECT_EQ(selectedRow(), rowOf(1));
+    EXPECT_EQ(rowOf(1), 4) << "sorted by status: the four online rows come first";
+    EXPECT_EQ(focusedRow(), -1);
+
+    // An empty area clears the highlight, not the selection; copy still works.
+    clickBelowRows();
+    EXPECT_EQ(selectedRow(), -1);
+    EXPECT_EQ(window().selectedIndex, 1);
+    setClipboardText(L"sentinel");
+    clickBelowRows(true);
+    EXPECT_EQ(clipboardText(), L"127.0.0.2") << "double click on an empty area copies the selection";
+
+    // Hidden by the filter: no row, but the detail line keeps it.
+    setOnlineOnly(true);
+    EXPECT_EQ(selectedRow(), -1);
+    EXPECT_EQ(window().selectedIndex, 1);
+    EXPECT_EQ(window().detail, describeSelection(window().results[1]));
+    setOnlineOnly(false);
+    EXPECT_EQ(selectedRow(), rowOf(1));
+}
+
+TEST_F(ListTest, DoubleClickOnARowCopiesItAndNothingSelectedCopiesNothing) {
+    preview(L"127.0.0.1", L"127.0.0.8");
+    w.command(kListViewButtonId);
+    setClipboardText(L"sentinel");
+    clickBelowRows(true);
+    EXPECT_EQ(clipboardText(), L"sentinel");
+    EXPECT_EQ(window().message, L"");
+
+    clickRow(2, true);
+    EXPECT_EQ(window().selectedIndex, 2);
+    EXPECT_EQ(clipboardText(), L"127.0.0.3");
+    EXPECT_EQ(window().detail, L"已复制 127.0.0.3");
+}
+
+TEST_F(ListTest, HeaderClicksOnAnEmptyListStillChangeTheOrder) {
+    w.setRange(L"127.0.0.2", L"127.0.0.2");
+    ASSERT_TRUE(w.scanToEnd());  // one silent address
+    w.command(kListViewButtonId);
+    setOnlineOnly(true);
+    EXPECT_EQ(rowCount(), 0);
+    clickHeader(3);
+    EXPECT_EQ(window().sortColumn, 3);
+    EXPECT_TRUE(window().sortAscending);
+    clickHeader(3);
+    EXPECT_FALSE(window().sortAscending);
+}
+
+}  // namespace
+}  // namespace calderwynfell::test
