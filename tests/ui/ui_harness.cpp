@@ -188,9 +188,16 @@ void WindowUnderTest::setDpi(int dpi) {
 }
 
 void WindowUnderTest::resizeClient(int width, int height) {
-    const SIZE frame = frameSizeForClient(window.hwnd, width, height);
-    SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    pump();
+    SIZE frame = frameSizeForClient(window.hwnd, width, height);
+    // Wine's frame of an unmanaged window can differ from what AdjustWindowRectEx says: correct once.
+    for (int pass = 0; pass < 2; ++pass) {
+        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        pump();
+        const SIZE client = clientSize(window.hwnd);
+        if (client.cx == width && client.cy == height) break;
+        frame.cx += width - client.cx;
+        frame.cy += height - client.cy;
+    }
 }
 
 COLORREF Rendering::at(int x, int y) const {
