@@ -30,7 +30,9 @@ bool isAllowedTarget(std::uint32_t address) {
     return loopback || testBed;
 }
 
-std::wstring widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+std::wstring widen(const char* text) {
+    return std::wstring(text, text + std::char_traits<char>::length(text));
+}
 
 }  // namespace
 
@@ -83,12 +85,13 @@ int main(int argc, char** argv) {
     const std::size_t n = addresses.size();
     const std::size_t waves = (n + options.concurrency - 1) / options.concurrency;
     const double idealMs = static_cast<double>(waves) * options.timeoutMs * options.maxAttempts;
-    std::printf("sweep %s - %s: %zu addresses, timeout %u ms, %d attempts, concurrency %d\n", argv[1], argv[2], n,
-                options.timeoutMs, options.maxAttempts, options.concurrency);
+    std::printf("sweep %s - %s: %zu addresses, timeout %u ms, %d attempts, concurrency %d\n", argv[1],
+                argv[2], n, options.timeoutMs, options.maxAttempts, options.concurrency);
     std::printf("online %zu, no response %zu, error %zu, undelivered %zu", counts[1], counts[2], counts[3],
                 n - counts[1] - counts[2] - counts[3]);
     if (counts[1] != 0) {
-        std::printf(", latency mean %.2f ms max %u ms", static_cast<double>(latencySum) / counts[1], latencyMax);
+        std::printf(", latency mean %.2f ms max %u ms", static_cast<double>(latencySum) / counts[1],
+                    latencyMax);
     }
     std::printf("\nwall %.1f ms, ideal %.1f ms, wall/ideal %.4f\n", wallMs, idealMs, wallMs / idealMs);
     return 0;

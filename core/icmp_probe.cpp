@@ -17,7 +17,7 @@ static_assert(kReplyBufferSize >= sizeof(ICMP_ECHO_REPLY) + kPayloadSize + 8);
 
 // Closes the ICMP handle exactly once, on every path that has one.
 class IcmpHandle {
-public:
+   public:
     explicit IcmpHandle(const IcmpCalls& calls) : calls_(calls), handle_(calls.createFile()) {}
     IcmpHandle(const IcmpHandle&) = delete;
     IcmpHandle& operator=(const IcmpHandle&) = delete;
@@ -27,7 +27,7 @@ public:
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return handle_; }
 
-private:
+   private:
     const IcmpCalls& calls_;
     HANDLE handle_;
 };
@@ -40,8 +40,8 @@ void sendAndClassify(const IcmpCalls& calls, HANDLE handle, std::uint32_t addres
     std::copy(std::begin(kProbePayload), std::end(kProbePayload), payload);
 
     EchoOutcome outcome;
-    outcome.replies = calls.sendEcho(handle, htonl(address), payload, static_cast<WORD>(kPayloadSize), nullptr,
-                                     reply.data(), kReplyBufferSize, timeoutMs);
+    outcome.replies = calls.sendEcho(handle, htonl(address), payload, static_cast<WORD>(kPayloadSize),
+                                     nullptr, reply.data(), kReplyBufferSize, timeoutMs);
     if (outcome.replies != 0) {
         const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(reply.data());
         outcome.replyStatus = echo->Status;

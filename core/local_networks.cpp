@@ -67,7 +67,8 @@ std::vector<LocalNetwork> discoverLocalNetworks(const AdapterAddressesQuery& que
         if (status != ERROR_BUFFER_OVERFLOW) break;
     }
     if (status != NO_ERROR) return {};
-    return deriveLocalNetworks(collectAddresses(reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data())));
+    return deriveLocalNetworks(
+        collectAddresses(reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data())));
 }
 
 std::vector<LocalNetwork> discoverLocalNetworks() {

@@ -23,8 +23,8 @@ struct LocalNetwork {
 
 #ifdef _WIN32
 // Same parameters as GetAdaptersAddresses, so tests can stand in for the platform.
-using AdapterAddressesQuery =
-    std::function<ULONG(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES addresses, PULONG size)>;
+using AdapterAddressesQuery = std::function<ULONG(ULONG family, ULONG flags, PVOID reserved,
+                                                  PIP_ADAPTER_ADDRESSES addresses, PULONG size)>;
 
 // Gateway networks first; empty when the platform call fails.
 std::vector<LocalNetwork> discoverLocalNetworks();

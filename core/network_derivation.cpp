@@ -38,7 +38,9 @@ DerivedRange deriveRange(std::uint32_t address, std::uint32_t prefixLength) {
     return range;
 }
 
-bool isLinkLocal(std::uint32_t address) { return (address >> 16) == ((169u << 8) | 254u); }
+bool isLinkLocal(std::uint32_t address) {
+    return (address >> 16) == ((169u << 8) | 254u);
+}
 
 std::vector<LocalNetwork> deriveLocalNetworks(const std::vector<AdapterAddress>& addresses) {
     std::vector<LocalNetwork> networks;
@@ -54,8 +56,9 @@ std::vector<LocalNetwork> deriveLocalNetworks(const std::vector<AdapterAddress>&
         network.hasGateway = entry.hasGateway;
         networks.push_back(std::move(network));
     }
-    std::stable_sort(networks.begin(), networks.end(),
-                     [](const LocalNetwork& a, const LocalNetwork& b) { return a.hasGateway && !b.hasGateway; });
+    std::stable_sort(networks.begin(), networks.end(), [](const LocalNetwork& a, const LocalNetwork& b) {
+        return a.hasGateway && !b.hasGateway;
+    });
     return networks;
 }
 

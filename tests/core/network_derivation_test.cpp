@@ -104,12 +104,9 @@ struct LabelCase {
 
 TEST(DeriveLocalNetworks, Labels) {
     const LabelCase cases[] = {
-        {L"WLAN", 24, L"WLAN"},
-        {L"WLAN", 8, L"WLAN（当前 /24）"},
-        {nullptr, 24, L"IPv4"},
-        {nullptr, 16, L"IPv4（当前 /24）"},
-        {L"", 24, L""},
-        {L"", 0, L"（当前 /24）"},
+        {L"WLAN", 24, L"WLAN"}, {L"WLAN", 8, L"WLAN（当前 /24）"},
+        {nullptr, 24, L"IPv4"}, {nullptr, 16, L"IPv4（当前 /24）"},
+        {L"", 24, L""},         {L"", 0, L"（当前 /24）"},
     };
     for (const LabelCase& c : cases) {
         SCOPED_TRACE(c.prefix);

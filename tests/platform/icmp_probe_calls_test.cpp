@@ -15,10 +15,10 @@ namespace {
 struct Scripted {
     bool createFails = false;
     DWORD createError = 0;
-    DWORD replies = 0;       // return value of the send
-    ULONG replyStatus = 0;   // written into the reply when replies != 0
+    DWORD replies = 0;      // return value of the send
+    ULONG replyStatus = 0;  // written into the reply when replies != 0
     ULONG roundTripMs = 0;
-    DWORD sendError = 0;     // SetLastError value when replies == 0
+    DWORD sendError = 0;  // SetLastError value when replies == 0
 };
 
 struct Seen {
@@ -89,7 +89,10 @@ TEST(IcmpEchoProbeCalls, OutcomesAndHandleLife) {
     const ProbeCase cases[] = {
         {"reply", {false, 0, 1, 0, 12, 0}, ProbeStatus::Online, 12, L"收到 ICMP 回复"},
         {"reply under a millisecond", {false, 0, 1, 0, 0, 0}, ProbeStatus::Online, 0, L"收到 ICMP 回复"},
-        {"reply says host unreachable", {false, 0, 1, 11003, 25, 0}, ProbeStatus::NoResponse, 0,
+        {"reply says host unreachable",
+         {false, 0, 1, 11003, 25, 0},
+         ProbeStatus::NoResponse,
+         0,
          L"目标主机不可达"},
         {"time-out", {false, 0, 0, 0, 0, 11010}, ProbeStatus::NoResponse, 0, L"等待 ICMP 回复超时"},
         {"send rejected", {false, 0, 0, 0, 0, 87}, ProbeStatus::Error, 0, L"ICMP 状态 87"},
@@ -124,7 +127,8 @@ TEST(IcmpEchoProbeCalls, WhatIsSent) {
     const IcmpCalls calls = fakeCalls(script, seen);
     icmpEchoProbeWith(calls, 0x0A010203u, 2000);
     const auto* octets = reinterpret_cast<const unsigned char*>(&seen.destination);
-    EXPECT_EQ((std::vector<int>{octets[0], octets[1], octets[2], octets[3]}), (std::vector<int>{10, 1, 2, 3}));
+    EXPECT_EQ((std::vector<int>{octets[0], octets[1], octets[2], octets[3]}),
+              (std::vector<int>{10, 1, 2, 3}));
     EXPECT_EQ(seen.requestSize, 25);
     EXPECT_EQ(seen.payload, std::string("Calderwynfell diagnostic", 25));  // with its zero byte
     EXPECT_TRUE(seen.optionsNull);

@@ -28,7 +28,8 @@ constexpr std::uint32_t ip(std::uint32_t a, std::uint32_t b, std::uint32_t c, st
 std::int64_t fileTimeMs(const SYSTEMTIME& time) {
     FILETIME file{};
     if (!SystemTimeToFileTime(&time, &file)) return -1;
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime) /
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32) |
+                                     file.dwLowDateTime) /
            10000;
 }
 
@@ -39,8 +40,8 @@ SYSTEMTIME localNow() {
 }
 
 TEST(IcmpEchoProbe, LoopbackAddressesAnswer) {
-    const std::uint32_t addresses[] = {ip(127, 0, 0, 1), ip(127, 0, 0, 2), ip(127, 1, 2, 3), ip(127, 200, 0, 9),
-                                       ip(127, 255, 255, 254)};
+    const std::uint32_t addresses[] = {ip(127, 0, 0, 1), ip(127, 0, 0, 2), ip(127, 1, 2, 3),
+                                       ip(127, 200, 0, 9), ip(127, 255, 255, 254)};
     for (std::uint32_t address : addresses) {
         SCOPED_TRACE(::testing::Message() << std::hex << address);
         const std::int64_t before = fileTimeMs(localNow());
@@ -63,12 +64,13 @@ TEST(IcmpEchoProbe, ManyThreadsOnLoopback) {
     std::mutex lock;
     std::map<std::uint32_t, Result> delivered;
     std::atomic<bool> stop{false};
-    runScan(addresses, ScanOptions{1000, 1, 64}, stop,
-            [&](Result result) {
-                std::lock_guard guard(lock);
-                delivered.emplace(result.address, std::move(result));
-            },
-            icmpEchoProbe);
+    runScan(
+        addresses, ScanOptions{1000, 1, 64}, stop,
+        [&](Result result) {
+            std::lock_guard guard(lock);
+            delivered.emplace(result.address, std::move(result));
+        },
+        icmpEchoProbe);
     ASSERT_EQ(delivered.size(), addresses.size());
     for (std::uint32_t address : addresses) {
         const Result& result = delivered.at(address);
@@ -78,7 +80,7 @@ TEST(IcmpEchoProbe, ManyThreadsOnLoopback) {
 }
 
 class TestBedProbe : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         bed_ = calderwynfell::testing::loadTestBed();
         if (!bed_.ready) GTEST_SKIP() << bed_.reason;
@@ -87,8 +89,8 @@ protected:
 };
 
 TEST_F(TestBedProbe, AnsweringRangeAnswers) {
-    for (std::uint32_t address : {bed_.answering.front(), bed_.answering[bed_.answering.size() / 2],
-                                  bed_.answering.back()}) {
+    for (std::uint32_t address :
+         {bed_.answering.front(), bed_.answering[bed_.answering.size() / 2], bed_.answering.back()}) {
         SCOPED_TRACE(::testing::Message() << std::hex << address);
         const Result result = icmpEchoProbe(address, 1000);
         EXPECT_EQ(result.status, ProbeStatus::Online);
@@ -141,12 +143,13 @@ TEST_F(TestBedProbe, ConcurrentProbesKeepTheirOwnReplies) {
     std::mutex lock;
     std::map<std::uint32_t, Result> delivered;
     std::atomic<bool> stop{false};
-    runScan(addresses, ScanOptions{300, 1, 64}, stop,
-            [&](Result result) {
-                std::lock_guard guard(lock);
-                delivered.emplace(result.address, std::move(result));
-            },
-            icmpEchoProbe);
+    runScan(
+        addresses, ScanOptions{300, 1, 64}, stop,
+        [&](Result result) {
+            std::lock_guard guard(lock);
+            delivered.emplace(result.address, std::move(result));
+        },
+        icmpEchoProbe);
     ASSERT_EQ(delivered.size(), addresses.size());
     for (const auto& [address, answering] : answers) {
         SCOPED_TRACE(::testing::Message() << std::hex << address);

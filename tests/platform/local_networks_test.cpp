@@ -36,7 +36,7 @@ struct FakeAdapter {
 // Owns everything the adapter records point to; the records themselves are
 // written into the buffer the walk hands over, as the platform does.
 class FakePlatform {
-public:
+   public:
     struct Reply {
         ULONG status;
         ULONG sizeWritten;  // for ERROR_BUFFER_OVERFLOW
@@ -57,14 +57,15 @@ public:
     }
     const std::vector<Call>& calls() const { return calls_; }
 
-private:
+   private:
     ULONG answer(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size) {
         Call call{family, flags, reserved == nullptr, true, *size};
         const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
         for (ULONG i = 0; buffer && i < *size; ++i) call.bufferZeroed = call.bufferZeroed && bytes[i] == 0;
         calls_.push_back(call);
 
-        const Reply reply = calls_.size() <= replies_.size() ? replies_[calls_.size() - 1] : Reply{NO_ERROR, 0};
+        const Reply reply =
+            calls_.size() <= replies_.size() ? replies_[calls_.size() - 1] : Reply{NO_ERROR, 0};
         if (reply.status == ERROR_BUFFER_OVERFLOW) {
             *size = reply.sizeWritten;
             return ERROR_BUFFER_OVERFLOW;
@@ -72,7 +73,8 @@ private:
         if (reply.status != NO_ERROR) return reply.status;
         const ULONG needed = static_cast<ULONG>(adapters_.size() * sizeof(IP_ADAPTER_ADDRESSES));
         if (buffer == nullptr || *size < needed) {
-            ADD_FAILURE() << "success reported into a buffer of " << *size << " bytes, " << needed << " needed";
+            ADD_FAILURE() << "success reported into a buffer of " << *size << " bytes, " << needed
+                          << " needed";
             return ERROR_INVALID_PARAMETER;
         }
         layOut(buffer);
@@ -138,8 +140,12 @@ private:
     std::deque<IP_ADAPTER_GATEWAY_ADDRESS_LH> gateways_{};
 };
 
-FakeAddress v4(const char* text, std::uint8_t prefix = 24) { return {AF_INET, text, prefix, false}; }
-FakeAddress v6() { return {AF_INET6, "", 64, false}; }
+FakeAddress v4(const char* text, std::uint8_t prefix = 24) {
+    return {AF_INET, text, prefix, false};
+}
+FakeAddress v6() {
+    return {AF_INET6, "", 64, false};
+}
 
 std::vector<std::wstring> describe(const std::vector<LocalNetwork>& networks) {
     std::vector<std::wstring> lines;
@@ -202,10 +208,15 @@ TEST(DiscoverLocalNetworks, BufferSizingAndAtMostThreeCalls) {
          {{ERROR_BUFFER_OVERFLOW, 20000}, {ERROR_BUFFER_OVERFLOW, 30000}, {ERROR_BUFFER_OVERFLOW, 40000}},
          {16384, 20000, 30000},
          false},
-        {"a smaller buffer is taken too", {{ERROR_BUFFER_OVERFLOW, 3000}, {NO_ERROR, 0}}, {16384, 3000}, true},
+        {"a smaller buffer is taken too",
+         {{ERROR_BUFFER_OVERFLOW, 3000}, {NO_ERROR, 0}},
+         {16384, 3000},
+         true},
         {"no adapters", {{ERROR_NO_DATA, 0}}, {16384}, false},
-        {"failure after an overflow", {{ERROR_BUFFER_OVERFLOW, 20000}, {ERROR_NOT_ENOUGH_MEMORY, 0}},
-         {16384, 20000}, false},
+        {"failure after an overflow",
+         {{ERROR_BUFFER_OVERFLOW, 20000}, {ERROR_NOT_ENOUGH_MEMORY, 0}},
+         {16384, 20000},
+         false},
         {"invalid parameter", {{ERROR_INVALID_PARAMETER, 0}}, {16384}, false},
     };
     for (const BufferCase& c : cases) {
@@ -245,8 +256,9 @@ TEST(DiscoverLocalNetworks, RealAdapters) {
         EXPECT_FALSE(!networks[i - 1].hasGateway && networks[i].hasGateway) << "gateway networks come first";
     }
     for (const LocalNetwork& n : networks) {
-        std::printf("discovered: %s\n", toUtf8(n.label + L" · " + n.localAddressText + L" " + n.startText + L"-" +
-                                              n.endText + (n.hasGateway ? L" gateway" : L"")).c_str());
+        std::printf("discovered: %s\n", toUtf8(n.label + L" · " + n.localAddressText + L" " + n.startText +
+                                               L"-" + n.endText + (n.hasGateway ? L" gateway" : L""))
+                                            .c_str());
     }
 }
 

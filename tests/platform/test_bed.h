@@ -16,7 +16,7 @@ namespace calderwynfell::testing {
 
 struct TestBed {
     bool ready = false;
-    std::string reason;  // why not ready, printed by the skipping test
+    std::string reason;                    // why not ready, printed by the skipping test
     std::vector<std::uint32_t> answering;  // every host address of the answering range
     std::vector<std::uint32_t> silent;     // every host address of the silent range
 };
@@ -42,7 +42,8 @@ inline TestBed loadTestBed() {
     const char* answering = std::getenv("CALDERWYNFELL_TESTBED_ANSWERING");
     const char* silent = std::getenv("CALDERWYNFELL_TESTBED_SILENT");
     if (!state || !answering || !silent) {
-        bed.reason = "no test bed: CALDERWYNFELL_TESTBED_* not set (run through ctest, which creates it as root)";
+        bed.reason =
+            "no test bed: CALDERWYNFELL_TESTBED_* not set (run through ctest, which creates it as root)";
         return bed;
     }
     std::string path = state;
