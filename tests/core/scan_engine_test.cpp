@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <random>
 #include <set>
@@ -16,8 +14,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "core/ipv4.h"
 
 namespace calderwynfell {
 namespace {
@@ -464,22 +460,6 @@ TEST(RunScan, StartsMinOfAddressesAndConcurrencyWorkers) {
         EXPECT_EQ(threads.size(), static_cast<std::size_t>(expected));
         EXPECT_EQ(collector.results().size(), c.count);
     }
-}
-
-TEST(RunScan, EmptyListDeliversNothing) {
-    const std::vector<std::uint32_t> empty;
-    std::atomic<int> calls{0};
-    ProbeFunction probe = [&](std::uint32_t address, std::uint32_t) {
-        ++calls;
-        return outcome(address, ProbeStatus::Online, 1);
-    };
-    Collector collector;
-    std::atomic<bool> stop{false};
-    EXPECT_NO_THROW(runScan(empty, options(64, 3), stop, collector.sink(), probe));
-    EXPECT_EQ(calls.load(), 0);
-    EXPECT_TRUE(collector.results().empty());
-    EXPECT_FALSE(stop.load());
-    EXPECT_THROW(runScan(empty, options(64, 0), stop, collector.sink(), probe), std::invalid_argument);
 }
 
 // Many short runs with random sizes, stops (from a worker or from another thread)
