@@ -52,7 +52,8 @@ void MainWindow::rebuildView() {
     SendMessageW(list, LVM_SETITEMCOUNT, view.size(), LVSICF_NOSCROLL);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     const auto found = std::find(view.begin(), view.end(), selectedIndex);
-    if (found != view.end()) ListView_SetItemState(list, static_cast<int>(found - view.begin()), LVIS_SELECTED, LVIS_SELECTED);
+    if (found != view.end())
+        ListView_SetItemState(list, static_cast<int>(found - view.begin()), LVIS_SELECTED, LVIS_SELECTED);
 
     if (selectedIndex >= 0) selectResult(selectedIndex);
 

@@ -48,7 +48,8 @@ int compareForList(const Result& a, const Result& b, std::int32_t sortColumn) {
     return d != 0 ? d : threeWay(a.address, b.address);
 }
 
-void computeView(const std::vector<Result>& results, const ViewSettings& settings, std::vector<std::int32_t>& view) {
+void computeView(const std::vector<Result>& results, const ViewSettings& settings,
+                 std::vector<std::int32_t>& view) {
     view.clear();
     for (std::size_t i = 0; i < results.size(); ++i) {
         if (settings.onlineOnly && results[i].status != ProbeStatus::Online) continue;
@@ -67,9 +68,13 @@ int lastPage(std::size_t viewSize) {
     return viewSize == 0 ? 0 : static_cast<int>((viewSize - 1) / kPageSize);
 }
 
-int clampPage(int page, std::size_t viewSize) { return std::min(page, lastPage(viewSize)); }
+int clampPage(int page, std::size_t viewSize) {
+    return std::min(page, lastPage(viewSize));
+}
 
-bool hasPreviousPage(int page, bool listMode) { return !listMode && page > 0; }
+bool hasPreviousPage(int page, bool listMode) {
+    return !listMode && page > 0;
+}
 
 bool hasNextPage(int page, std::size_t viewSize, bool listMode) {
     return !listMode && static_cast<long long>(page + 1) * kPageSize < static_cast<long long>(viewSize);

@@ -38,7 +38,8 @@ int compareNotes(const std::wstring& a, const std::wstring& b);
 
 // Fills view (reusing its storage) with the visible indices of results in display
 // order: table order in matrix mode, the list order in list mode.
-void computeView(const std::vector<Result>& results, const ViewSettings& settings, std::vector<std::int32_t>& view);
+void computeView(const std::vector<Result>& results, const ViewSettings& settings,
+                 std::vector<std::int32_t>& view);
 
 // Last page index for a view of viewSize entries; 0 for an empty view.
 int lastPage(std::size_t viewSize);

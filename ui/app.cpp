@@ -35,8 +35,12 @@ void runGuarded(Action action) noexcept {
     }
 }
 
-int width(const RECT& rect) { return rect.right - rect.left; }
-int height(const RECT& rect) { return rect.bottom - rect.top; }
+int width(const RECT& rect) {
+    return rect.right - rect.left;
+}
+int height(const RECT& rect) {
+    return rect.bottom - rect.top;
+}
 
 }  // namespace
 
@@ -91,9 +95,9 @@ int runApplication(HINSTANCE instance, int showCommand) {
     RECT workArea{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     const RECT frame = initialWindowRect(workArea, window.dpi);
-    const HWND created = CreateWindowExW(0, kMainWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                         frame.left, frame.top, width(frame), height(frame), nullptr, nullptr,
-                                         instance, &window);
+    const HWND created =
+        CreateWindowExW(0, kMainWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, frame.left,
+                        frame.top, width(frame), height(frame), nullptr, nullptr, instance, &window);
     if (!created) return 2;
 
     ShowWindow(created, showCommand);

@@ -70,7 +70,9 @@ LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
                 if (wParam == kProgressTimerId) progressTick();
                 return 0;
             case WM_GETMINMAXINFO: onGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
-            case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+            case WM_DPICHANGED:
+                onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+                return 0;
             case WM_CLOSE: onClose(); return 0;
             case WM_DESTROY: PostQuitMessage(0); return 0;
             case WM_NCDESTROY: onFinalDestroy(); break;

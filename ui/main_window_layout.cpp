@@ -78,7 +78,7 @@ constexpr ListColumnDefinition kListColumns[] = {
 constexpr int kNoteColumn = 4;
 
 struct FontDefinition {
-    UniqueFont MainWindow::* field;
+    UniqueFont MainWindow::*field;
     const wchar_t* face;
     int size;
 };
@@ -126,16 +126,19 @@ constexpr int kExpandedContentTop = 179;
 
 }  // namespace
 
-HWND MainWindow::createControl(int id, const wchar_t* className, DWORD style, const wchar_t* text, DWORD exStyle) {
-    const HWND created = CreateWindowExW(exStyle, className, text, style, 0, 0, 10, 10, hwnd,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+HWND MainWindow::createControl(int id, const wchar_t* className, DWORD style, const wchar_t* text,
+                               DWORD exStyle) {
+    const HWND created =
+        CreateWindowExW(exStyle, className, text, style, 0, 0, 10, 10, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     controls[static_cast<std::size_t>(id)] = created;
     return created;
 }
 
 void MainWindow::createOptionCombo(int id, const std::vector<std::wstring>& items, int selected) {
     const HWND combo = createControl(id, L"ComboBox", kDropDownStyle, L"");
-    for (const auto& item : items) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    for (const auto& item : items)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
@@ -152,10 +155,12 @@ void MainWindow::createControls() {
             createOptionCombo(option->id, items, option->selected);
             continue;
         }
-        const HWND created =
-            createControl(definition.id, definition.className, definition.style, definition.text, definition.exStyle);
-        if (definition.id == kStartEditId || definition.id == kEndEditId) SendMessageW(created, EM_LIMITTEXT, 32, 0);
-        if (definition.id == kMatrixId) SetWindowLongPtrW(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        const HWND created = createControl(definition.id, definition.className, definition.style,
+                                           definition.text, definition.exStyle);
+        if (definition.id == kStartEditId || definition.id == kEndEditId)
+            SendMessageW(created, EM_LIMITTEXT, 32, 0);
+        if (definition.id == kMatrixId)
+            SetWindowLongPtrW(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 
     const HWND list = control(kDetailListId);
@@ -197,13 +202,14 @@ void MainWindow::createFonts() {
     for (const auto& font : kFonts) {
         (this->*font.field)
             .reset(CreateFontW(-scale(font.size), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                               font.face));
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, font.face));
     }
     for (int id = kStartEditId; id < static_cast<int>(controls.size()); ++id) {
         if (!control(id)) continue;
         const bool mono = id == kStartEditId || id == kEndEditId;
-        SendMessageW(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(mono ? monoFont.get() : uiFont.get()), TRUE);
+        SendMessageW(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(mono ? monoFont.get() : uiFont.get()),
+                     TRUE);
     }
 }
 

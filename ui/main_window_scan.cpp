@@ -22,7 +22,7 @@ constexpr std::array<std::uint32_t, 4> kTimeoutChoices = {300, 600, 1000, 2000};
 constexpr std::array<std::int32_t, 3> kConcurrencyChoices = {16, 32, 64};
 
 // Controls that edit what the next scan will do; locked while one runs.
-constexpr int kScanInputs[] = {kStartEditId,   kEndEditId,       kStartButtonId,     kNetworkComboId,
+constexpr int kScanInputs[] = {kStartEditId,    kEndEditId,       kStartButtonId,     kNetworkComboId,
                                kTimeoutComboId, kAttemptsComboId, kConcurrencyComboId};
 
 template <std::size_t N, typename T>
@@ -69,7 +69,8 @@ void MainWindow::startScan() {
     options.timeoutMs = choice(kTimeoutChoices, SendMessageW(control(kTimeoutComboId), CB_GETCURSEL, 0, 0));
     options.maxAttempts = static_cast<std::int32_t>(
         std::clamp<LRESULT>(SendMessageW(control(kAttemptsComboId), CB_GETCURSEL, 0, 0), 0, 2) + 1);
-    options.concurrency = choice(kConcurrencyChoices, SendMessageW(control(kConcurrencyComboId), CB_GETCURSEL, 0, 0));
+    options.concurrency =
+        choice(kConcurrencyChoices, SendMessageW(control(kConcurrencyComboId), CB_GETCURSEL, 0, 0));
     updateControls();
 
     try {
@@ -130,7 +131,9 @@ void MainWindow::progressTick() {
         for (const auto& result : taken) mergeResult(result);
         scanThread.join();
         scanning = false;
-        statusText = !message.empty() ? kFailedStatus : stopRequested.load() ? kStoppedStatus : kFinishedStatus;
+        statusText = !message.empty()       ? kFailedStatus
+                     : stopRequested.load() ? kStoppedStatus
+                                            : kFinishedStatus;
         rebuildView();
         updateControls();
     }

@@ -20,10 +20,10 @@ struct SizingCase {
 TEST(AppSizing, StartRectangleIsScaledClampedAndCentred) {
     const SizingCase cases[] = {
         {{0, 0, 1024, 768}, 96, {212, 89, 812, 678}},
-        {{0, 0, 800, 600}, 144, {6, 6, 794, 594}},               // 900 x 884 clamped to 788 x 588
-        {{100, 40, 1124, 808}, 96, {312, 129, 912, 718}},         // relative to the work-area origin
-        {{0, 0, 1920, 1040}, 144, {510, 78, 1410, 962}},          // fits: 900 x 884
-        {{-1280, 0, 0, 1024}, 120, {-1015, 144, -265, 880}},      // a monitor left of the primary one
+        {{0, 0, 800, 600}, 144, {6, 6, 794, 594}},            // 900 x 884 clamped to 788 x 588
+        {{100, 40, 1124, 808}, 96, {312, 129, 912, 718}},     // relative to the work-area origin
+        {{0, 0, 1920, 1040}, 144, {510, 78, 1410, 962}},      // fits: 900 x 884
+        {{-1280, 0, 0, 1024}, 120, {-1015, 144, -265, 880}},  // a monitor left of the primary one
     };
     for (const auto& c : cases) {
         const RECT r = initialWindowRect(c.workArea, c.dpi);
@@ -62,15 +62,15 @@ struct Expected {
 // Client 584 x 600 units with the settings row hidden: T = 143. (600, not the
 // 550 of a real start: Wine's thinner frame puts a 550 client under the minimum size.)
 constexpr Expected kLayout584x600[] = {
-    {kStartEditId, 22, 34, 186, 27},         {kEndEditId, 226, 34, 186, 27},
-    {kStartButtonId, 423, 33, 89, 29},       {kStopButtonId, 518, 33, 44, 29},
-    {kNetworkComboId, 72, 74, 410, 0},       {kSettingsButtonId, 490, 74, 78, 25},
-    {kTimeoutComboId, 52, 109, 86, 0},       {kAttemptsComboId, 217, 109, 66, 0},
-    {kConcurrencyComboId, 337, 109, 64, 0},  {kMatrixViewButtonId, 23, 151, 76, 27},
-    {kListViewButtonId, 104, 151, 76, 27},   {kOnlineOnlyCheckId, 377, 152, 94, 25},
-    {kExportButtonId, 480, 151, 81, 27},     {kPreviousPageButtonId, 413, 183, 51, 22},
-    {kNextPageButtonId, 510, 183, 51, 22},   {kMatrixId, 22, 209, 540, 315},
-    {kDetailListId, 22, 209, 540, 315},      {kCopyButtonId, 491, 528, 70, 23},
+    {kStartEditId, 22, 34, 186, 27},        {kEndEditId, 226, 34, 186, 27},
+    {kStartButtonId, 423, 33, 89, 29},      {kStopButtonId, 518, 33, 44, 29},
+    {kNetworkComboId, 72, 74, 410, 0},      {kSettingsButtonId, 490, 74, 78, 25},
+    {kTimeoutComboId, 52, 109, 86, 0},      {kAttemptsComboId, 217, 109, 66, 0},
+    {kConcurrencyComboId, 337, 109, 64, 0}, {kMatrixViewButtonId, 23, 151, 76, 27},
+    {kListViewButtonId, 104, 151, 76, 27},  {kOnlineOnlyCheckId, 377, 152, 94, 25},
+    {kExportButtonId, 480, 151, 81, 27},    {kPreviousPageButtonId, 413, 183, 51, 22},
+    {kNextPageButtonId, 510, 183, 51, 22},  {kMatrixId, 22, 209, 540, 315},
+    {kDetailListId, 22, 209, 540, 315},     {kCopyButtonId, 491, 528, 70, 23},
 };
 
 // The 96-DPI table scaled edge by edge; the client height may differ from 600 units
@@ -92,7 +92,9 @@ void expectLayout(const WindowUnderTest& ui, int dpi, int yShift, int heightShif
     }
 }
 
-bool styleVisible(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool styleVisible(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 int columnWidth(const WindowUnderTest& ui, int column) {
     return static_cast<int>(SendMessageW(ui.control(kDetailListId), LVM_GETCOLUMNWIDTH, column, 0));
@@ -113,12 +115,14 @@ TEST(AppLayout, SettingsRowMovesTheResultsDownAndBack) {
     ui.command(kSettingsButtonId);
     EXPECT_TRUE(ui.window.settingsExpanded);
     EXPECT_EQ(ui.window.contentTop, 179);
-    for (int id : {kTimeoutComboId, kAttemptsComboId, kConcurrencyComboId}) EXPECT_TRUE(styleVisible(ui.control(id)));
+    for (int id : {kTimeoutComboId, kAttemptsComboId, kConcurrencyComboId})
+        EXPECT_TRUE(styleVisible(ui.control(id)));
     expectLayout(ui, 96, 36, -36, "settings shown");
     ui.command(kSettingsButtonId);
     EXPECT_FALSE(ui.window.settingsExpanded);
     EXPECT_EQ(ui.window.contentTop, 143);
-    for (int id : {kTimeoutComboId, kAttemptsComboId, kConcurrencyComboId}) EXPECT_FALSE(styleVisible(ui.control(id)));
+    for (int id : {kTimeoutComboId, kAttemptsComboId, kConcurrencyComboId})
+        EXPECT_FALSE(styleVisible(ui.control(id)));
     expectLayout(ui, 96, 0, 0, "settings hidden again");
 }
 

@@ -41,8 +41,8 @@ struct EnabledStates {
 };
 
 void expectEnabled(const WindowUnderTest& ui, EnabledStates expected, const char* when) {
-    for (int id : {kStartEditId, kEndEditId, kStartButtonId, kNetworkComboId, kTimeoutComboId, kAttemptsComboId,
-                   kConcurrencyComboId})
+    for (int id : {kStartEditId, kEndEditId, kStartButtonId, kNetworkComboId, kTimeoutComboId,
+                   kAttemptsComboId, kConcurrencyComboId})
         EXPECT_EQ(isEnabled(ui.control(id)), expected.inputs) << when << ": control " << id;
     EXPECT_EQ(isEnabled(ui.control(kStopButtonId)), expected.stop) << when << ": stop";
     EXPECT_EQ(isEnabled(ui.control(kExportButtonId)), expected.exportButton) << when << ": export";
@@ -86,7 +86,8 @@ TEST(AppStartUp, ProposesTheFirstNetworkAsAnUntestedTable) {
     };
     for (const auto& combo : combos) {
         const HWND handle = ui.control(combo.id);
-        ASSERT_EQ(SendMessageW(handle, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(combo.items.size())) << combo.id;
+        ASSERT_EQ(SendMessageW(handle, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(combo.items.size()))
+            << combo.id;
         for (std::size_t i = 0; i < combo.items.size(); ++i)
             EXPECT_EQ(comboItem(handle, static_cast<int>(i)), combo.items[i]) << combo.id;
         EXPECT_EQ(SendMessageW(handle, CB_GETCURSEL, 0, 0), 1) << combo.id;

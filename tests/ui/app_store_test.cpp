@@ -30,7 +30,8 @@ bool checked(const WindowUnderTest& ui) {
 }
 
 void setOnlineOnly(WindowUnderTest& ui, bool on) {
-    if (checked(ui) != on) SendMessageW(ui.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (checked(ui) != on)
+        SendMessageW(ui.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     ui.command(kOnlineOnlyCheckId);
 }
 
@@ -39,7 +40,8 @@ int listCount(const WindowUnderTest& ui) {
 }
 
 int listSelection(const WindowUnderTest& ui) {
-    return static_cast<int>(SendMessageW(ui.control(kDetailListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(
+        SendMessageW(ui.control(kDetailListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 struct PagingCase {
@@ -52,8 +54,8 @@ struct PagingCase {
 
 TEST(AppStore, PageButtonsFollowTheViewSize) {
     const PagingCase cases[] = {
-        {256, 0, 0, false, false}, {256, 1, 0, false, false}, {257, 0, 0, false, true},
-        {257, 1, 1, true, false},  {257, 3, 1, true, false},  {600, 1, 1, true, true},
+        {256, 0, 0, false, false}, {256, 1, 0, false, false},   {257, 0, 0, false, true},
+        {257, 1, 1, true, false},  {257, 3, 1, true, false},    {600, 1, 1, true, true},
         {600, 2, 2, true, false},  {4096, 20, 15, true, false}, {1, 0, 0, false, false},
     };
     WindowUnderTest ui;
@@ -141,7 +143,7 @@ TEST(AppStore, SelectionSurvivesFilterSortAndModeButNotALoad) {
     EXPECT_TRUE(isEnabled(ui.control(kCopyButtonId)));
 
     ui.command(kListViewButtonId);
-    ui.window.sortByColumn(2);  // latency: online first by time, then no response by address
+    ui.window.sortByColumn(2);             // latency: online first by time, then no response by address
     EXPECT_EQ(listSelection(ui), 10 + 2);  // ten online ahead, then 127.0.1.0, .2, .4
     setOnlineOnly(ui, true);
     EXPECT_EQ(ui.window.selectedIndex, 4);  // hidden by the filter, still selected
@@ -177,7 +179,7 @@ TEST(AppStore, SameColumnTwiceReversesExactly) {
     EXPECT_EQ(reversed, ascending);
     // Equal notes keep ascending addresses going up, descending going down.
     EXPECT_EQ(ui.window.view.front(), 28);  // last no-response entry first
-    ui.window.sortByColumn(1);  // a new column always starts ascending
+    ui.window.sortByColumn(1);              // a new column always starts ascending
     EXPECT_EQ(ui.window.sortColumn, 1);
     EXPECT_TRUE(ui.window.sortAscending);
     EXPECT_EQ(listCount(ui), 30);
@@ -190,11 +192,12 @@ TEST(AppStore, ListSelectionFollowsTheSelectedEntryThroughRebuilds) {
     ui.window.selectResult(7);  // online, latency 0
     ui.window.rebuildView();
     EXPECT_EQ(listSelection(ui), 7);  // address order
-    ui.window.sortByColumn(1);         // status: the six online entries first
+    ui.window.sortByColumn(1);        // status: the six online entries first
     EXPECT_EQ(listSelection(ui), 3);  // .1 .3 .5 .7
     ui.window.sortByColumn(1);
     EXPECT_EQ(listSelection(ui), 12 - 1 - 3);
-    EXPECT_EQ(SendMessageW(ui.control(kDetailListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+    EXPECT_EQ(SendMessageW(ui.control(kDetailListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED),
+              -1);
 }
 
 }  // namespace

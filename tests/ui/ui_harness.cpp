@@ -28,7 +28,7 @@ SIZE frameSizeForClient(HWND window, int width, int height) {
 
 // A top-down 32-bit DIB section selected into a memory DC.
 class DibCanvas {
-public:
+   public:
     DibCanvas(int width, int height) : width_(width), height_(height) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -59,7 +59,7 @@ public:
         return rendering;
     }
 
-private:
+   private:
     int width_, height_;
     UniqueMemoryDc dc_;
     UniqueBitmap bitmap_;
@@ -110,8 +110,8 @@ WindowUnderTest::WindowUnderTest(ProbeFunction probe, NetworkDiscovery discovery
     window.instance = GetModuleHandleW(nullptr);
     window.dpi = static_cast<int>(GetDpiForSystem());
     const SIZE frame = frameSizeForClient(nullptr, width, height);
-    CreateWindowExW(0, kMainWindowClass, kWindowTitle, kMainStyle, 20, 20, frame.cx, frame.cy, nullptr, nullptr,
-                    window.instance, &window);
+    CreateWindowExW(0, kMainWindowClass, kWindowTitle, kMainStyle, 20, 20, frame.cx, frame.cy, nullptr,
+                    nullptr, window.instance, &window);
     if (!window.hwnd) return;
     ShowWindow(window.hwnd, SW_SHOWNORMAL);
     UpdateWindow(window.hwnd);
@@ -119,7 +119,9 @@ WindowUnderTest::WindowUnderTest(ProbeFunction probe, NetworkDiscovery discovery
     pump();
 }
 
-WindowUnderTest::~WindowUnderTest() { close(); }
+WindowUnderTest::~WindowUnderTest() {
+    close();
+}
 
 bool WindowUnderTest::close(int timeoutMs) {
     if (window.hwnd && IsWindow(window.hwnd)) PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
@@ -127,7 +129,8 @@ bool WindowUnderTest::close(int timeoutMs) {
 }
 
 void WindowUnderTest::command(int id, int notification) {
-    SendMessageW(window.hwnd, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(control(id)));
+    SendMessageW(window.hwnd, WM_COMMAND, MAKEWPARAM(id, notification),
+                 reinterpret_cast<LPARAM>(control(id)));
 }
 
 void WindowUnderTest::setRange(const std::wstring& start, const std::wstring& end) {
@@ -150,8 +153,8 @@ void WindowUnderTest::pumpFor(int ms) {
         pump();
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                                  QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                  static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)), QS_ALLINPUT);
     }
 }
 
@@ -191,7 +194,8 @@ void WindowUnderTest::resizeClient(int width, int height) {
     SIZE frame = frameSizeForClient(window.hwnd, width, height);
     // Wine's frame of an unmanaged window can differ from what AdjustWindowRectEx says: correct once.
     for (int pass = 0; pass < 2; ++pass) {
-        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         pump();
         const SIZE client = clientSize(window.hwnd);
         if (client.cx == width && client.cy == height) break;
@@ -207,7 +211,8 @@ COLORREF Rendering::at(int x, int y) const {
 
 bool Rendering::save(const std::string& name) const {
     std::string directory = CALDERWYNFELL_TEST_OUTPUT_DIR;
-    if (!directory.empty() && directory.front() == '/') directory = "Z:" + directory;  // a Unix path under Wine
+    if (!directory.empty() && directory.front() == '/')
+        directory = "Z:" + directory;  // a Unix path under Wine
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     const std::string path = directory + "/" + name + ".bmp";
@@ -225,7 +230,8 @@ bool Rendering::save(const std::string& name) const {
     header.bfType = 0x4D42;  // "BM"
     header.bfOffBits = sizeof(header) + sizeof(info);
     header.bfSize = header.bfOffBits + imageBytes;
-    bool written = std::fwrite(&header, sizeof(header), 1, file) == 1 && std::fwrite(&info, sizeof(info), 1, file) == 1;
+    bool written =
+        std::fwrite(&header, sizeof(header), 1, file) == 1 && std::fwrite(&info, sizeof(info), 1, file) == 1;
     if (written && !pixels.empty()) written = std::fwrite(pixels.data(), imageBytes, 1, file) == 1;
     return std::fclose(file) == 0 && written;
 }
@@ -265,10 +271,13 @@ int countColour(const Rendering& rendering, RECT rect, COLORREF colour) {
 
 std::wstring windowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(window, text.data(), static_cast<int>(text.size())), 0)));
+    text.resize(static_cast<std::size_t>(
+        std::max(GetWindowTextW(window, text.data(), static_cast<int>(text.size())), 0)));
     return text;
 }
 
-bool isEnabled(HWND window) { return window && IsWindowEnabled(window); }
+bool isEnabled(HWND window) {
+    return window && IsWindowEnabled(window);
+}
 
 }  // namespace calderwynfell::test

@@ -22,7 +22,7 @@ NetworkDiscovery fakeNetworks();
 NetworkDiscovery noNetworks();
 
 class WindowUnderTest {
-public:
+   public:
     // The real main window at the given client size in pixels, seams set before creation, shown.
     explicit WindowUnderTest(ProbeFunction probe = fakeProbe(), NetworkDiscovery discovery = fakeNetworks(),
                              int width = 600, int height = 589);

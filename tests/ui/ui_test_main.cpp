@@ -18,8 +18,8 @@ void unmanageWindowsUnderWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
     const wchar_t value[] = L"N";
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ui_tests.exe\\X11 Driver", L"Managed", REG_SZ,
-                    value, sizeof(value));
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ui_tests.exe\\X11 Driver", L"Managed",
+                    REG_SZ, value, sizeof(value));
 }
 
 }  // namespace
