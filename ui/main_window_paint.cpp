@@ -6,7 +6,7 @@
 #include <string>
 
 #include "results/text_forms.h"
-#include "ui/main_window.h"
+#include "ui/main_window_paint.h"
 
 namespace calderwynfell {
 namespace {
@@ -22,28 +22,41 @@ constexpr COLORREF kErrorText = RGB(170, 67, 42);
 constexpr wchar_t kRangeSeparator[] = L" \u2014 ";
 constexpr wchar_t kHint[] = L"无响应不等于离线，设备可能禁用了 Ping。";
 
-// A coordinate in 96-DPI units: an offset from one of the values known only at paint time.
+// A coordinate in 96-DPI units: an offset from one of the values known only at paint time:
+// W, H, the panel top P, N = (W - 211) / 2 where the address gap is, and the progress fill end.
 enum class Anchor { Zero, Width, Height, Panel, Dash, ProgressEnd };
 struct Coord {
     Anchor anchor;
     int offset;
 };
-constexpr Coord at(int offset) { return {Anchor::Zero, offset}; }
-constexpr Coord fromW(int offset) { return {Anchor::Width, offset}; }
-constexpr Coord fromH(int offset) { return {Anchor::Height, offset}; }
-constexpr Coord fromP(int offset) { return {Anchor::Panel, offset}; }
-constexpr Coord fromN(int offset) { return {Anchor::Dash, offset}; }
-constexpr Coord fromF(int offset) { return {Anchor::ProgressEnd, offset}; }
+constexpr Coord at(int offset) {
+    return {Anchor::Zero, offset};
+}
+constexpr Coord fromW(int offset) {
+    return {Anchor::Width, offset};
+}
+constexpr Coord fromH(int offset) {
+    return {Anchor::Height, offset};
+}
+constexpr Coord fromP(int offset) {
+    return {Anchor::Panel, offset};
+}
+constexpr Coord fromN(int offset) {
+    return {Anchor::Dash, offset};
+}
+constexpr Coord fromF(int offset) {
+    return {Anchor::ProgressEnd, offset};
+}
 
 enum class Content {
-    Fill,             // solid rectangle in `colour`
-    Fixed,            // the item's own text
-    SummaryCards,     // the five cards, laid out on their own
+    Fill,          // solid rectangle in `colour`
+    Fixed,         // the item's own text
+    SummaryCards,  // the five cards, laid out on their own
     RangeText,
     PageIndicator,
     Detail,
     Status,
-    FootLine,         // the error message, or the hint in `colour`
+    FootLine,  // the error message, or the hint in `colour`
 };
 enum class FontRole { None, Small, Ui };
 enum class Align { Left, Centre, Right };
@@ -59,41 +72,42 @@ struct PaintItem {
     const wchar_t* text;
 };
 
-// Drawing order; later items paint over earlier ones.
+// Drawing order, after the background; later items paint over earlier ones.
 constexpr PaintItem kPaintItems[] = {
     {Content::Fill, at(16), at(12), fromW(-16), at(67), FontRole::None, kPanel, Align::Left, Shown::Always,
      nullptr},
-    {Content::Fixed, at(22), at(13), at(242), at(33), FontRole::Small, kSecondaryText, Align::Left, Shown::Always,
-     L"扫描范围"},
+    {Content::Fixed, at(22), at(13), at(242), at(33), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::Always, L"扫描范围"},
     {Content::Fixed, fromN(22), at(34), fromN(40), at(61), FontRole::Ui, kSecondaryText, Align::Centre,
      Shown::Always, L"\u2014"},
-    {Content::Fixed, at(16), at(74), at(70), at(99), FontRole::Small, kSecondaryText, Align::Left, Shown::Always,
-     L"本机网段"},
+    {Content::Fixed, at(16), at(74), at(70), at(99), FontRole::Small, kSecondaryText, Align::Left,
+     Shown::Always, L"本机网段"},
     {Content::Fixed, at(16), at(109), at(52), at(134), FontRole::Small, kSecondaryText, Align::Left,
      Shown::SettingsRow, L"超时"},
     {Content::Fixed, at(153), at(109), at(215), at(134), FontRole::Small, kSecondaryText, Align::Left,
      Shown::SettingsRow, L"最多尝试"},
     {Content::Fixed, at(298), at(109), at(336), at(134), FontRole::Small, kSecondaryText, Align::Left,
      Shown::SettingsRow, L"并发"},
-    {Content::SummaryCards, at(0), at(0), at(0), at(0), FontRole::None, 0, Align::Left, Shown::Always, nullptr},
-    {Content::Fill, at(16), fromP(0), fromW(-16), fromH(-20), FontRole::None, kPanel, Align::Left, Shown::Always,
+    {Content::SummaryCards, at(0), at(0), at(0), at(0), FontRole::None, 0, Align::Left, Shown::Always,
      nullptr},
-    {Content::RangeText, at(24), fromP(38), fromW(-178), fromP(64), FontRole::Small, kSecondaryText, Align::Left,
+    {Content::Fill, at(16), fromP(0), fromW(-16), fromH(-20), FontRole::None, kPanel, Align::Left,
      Shown::Always, nullptr},
+    {Content::RangeText, at(24), fromP(38), fromW(-178), fromP(64), FontRole::Small, kSecondaryText,
+     Align::Left, Shown::Always, nullptr},
     {Content::PageIndicator, fromW(-120), fromP(40), fromW(-74), fromP(62), FontRole::Small, kSecondaryText,
      Align::Centre, Shown::Always, nullptr},
-    {Content::Detail, at(24), fromH(-73), fromW(-98), fromH(-48), FontRole::Small, kSecondaryText, Align::Left,
-     Shown::Always, nullptr},
+    {Content::Detail, at(24), fromH(-73), fromW(-98), fromH(-48), FontRole::Small, kSecondaryText,
+     Align::Left, Shown::Always, nullptr},
     {Content::Fill, at(22), fromH(-44), fromW(-22), fromH(-41), FontRole::None, kProgressTrack, Align::Left,
      Shown::Always, nullptr},
     {Content::Fill, at(22), fromH(-44), fromF(22), fromH(-41), FontRole::None, kAccent, Align::Left,
      Shown::WithResults, nullptr},
-    {Content::Status, at(24), fromH(-40), fromW(-171), fromH(-19), FontRole::Small, kSecondaryText, Align::Left,
-     Shown::Always, nullptr},
+    {Content::Status, at(24), fromH(-40), fromW(-171), fromH(-19), FontRole::Small, kSecondaryText,
+     Align::Left, Shown::Always, nullptr},
     {Content::Fixed, fromW(-166), fromH(-40), fromW(-24), fromH(-19), FontRole::Small, kSecondaryText,
      Align::Right, Shown::Always, L"绿 在线 / 灰 无响应"},
-    {Content::FootLine, at(17), fromH(-19), fromW(-17), fromH(0), FontRole::Small, kSecondaryText, Align::Left,
-     Shown::Always, nullptr},
+    {Content::FootLine, at(17), fromH(-19), fromW(-17), fromH(0), FontRole::Small, kSecondaryText,
+     Align::Left, Shown::Always, nullptr},
 };
 
 struct Counts {
@@ -104,6 +118,7 @@ struct Counts {
     int done() const { return online + noResponse + error; }
 };
 
+// Over all results, not only the filtered view.
 Counts countResults(const std::vector<Result>& results) {
     Counts counts;
     for (const Result& result : results) {
@@ -117,6 +132,32 @@ Counts countResults(const std::vector<Result>& results) {
     return counts;
 }
 
+std::wstring count(std::uint64_t value) {
+    return decimalText(value);
+}
+
+std::wstring rangeText(const MainWindow& window) {
+    const auto& results = window.results;
+    const auto& view = window.view;
+    if (results.empty()) return {};
+    const auto address = [&](std::size_t viewPosition) {
+        return addressText(results[static_cast<std::size_t>(view[viewPosition])].address);
+    };
+    const std::size_t first = static_cast<std::size_t>(window.page) * kPageSize;
+    // The matrix shows one page: name its first and last cell.
+    if (!window.listMode && window.page >= 0 && first < view.size()) {
+        return address(first) + kRangeSeparator + address(std::min(view.size() - 1, first + kPageSize - 1));
+    }
+    return addressText(results.front().address) + kRangeSeparator + addressText(results.back().address);
+}
+
+std::wstring pageIndicator(const MainWindow& window) {
+    const std::uint64_t viewSize = window.view.size();
+    if (window.listMode) return count(viewSize) + L" 条";
+    const std::uint64_t pages = std::max<std::uint64_t>(1, (viewSize + kPageSize - 1) / kPageSize);
+    return decimalText(static_cast<std::int32_t>(window.page + 1)) + L"/" + count(pages);
+}
+
 UINT drawTextFlags(Align align) {
     // No prefix processing: messages can carry file paths with '&'.
     switch (align) {
@@ -126,17 +167,10 @@ UINT drawTextFlags(Align align) {
     }
 }
 
-// Paint-time values and the unit-to-pixel conversion for one paint.
+// Unit-to-pixel conversion and drawing for one paint.
 class Painter {
-public:
-    Painter(const MainWindow& window, HDC dc) : window_(window), dc_(dc), counts_(countResults(window.results)) {
-        const int w = window.clientWidth;
-        progressUnits_ = 0;
-        if (!window.results.empty()) {
-            progressUnits_ = static_cast<int>(static_cast<double>(w - 44) * counts_.done() /
-                                              static_cast<double>(window.results.size()));
-        }
-    }
+   public:
+    Painter(const MainWindow& window, HDC dc) : window_(window), dc_(dc), texts_(paintTexts(window)) {}
 
     void paint() const {
         RECT client{};
@@ -151,24 +185,25 @@ public:
                 fillSolid(dc_, pixelRect(item), item.colour);
             } else {
                 const COLORREF colour =
-                    item.content == Content::FootLine && !window_.message.empty() ? kErrorText : item.colour;
+                    item.content == Content::FootLine && texts_.footIsError ? kErrorText : item.colour;
                 drawText(textOf(item), pixelRect(item), font(item.font), colour, item.align);
             }
         }
     }
 
-private:
+   private:
     int resolve(Coord coord) const {
         switch (coord.anchor) {
             case Anchor::Width: return window_.clientWidth + coord.offset;
             case Anchor::Height: return window_.clientHeight + coord.offset;
             case Anchor::Panel: return window_.contentTop + coord.offset;
             case Anchor::Dash: return (window_.clientWidth - 211) / 2 + coord.offset;
-            case Anchor::ProgressEnd: return coord.offset + progressUnits_;
+            case Anchor::ProgressEnd: return coord.offset + texts_.progressUnits;
             default: return coord.offset;
         }
     }
 
+    // Each edge is scaled on its own.
     RECT pixelRect(int left, int top, int right, int bottom) const {
         return {window_.scale(left), window_.scale(top), window_.scale(right), window_.scale(bottom)};
     }
@@ -185,10 +220,7 @@ private:
     }
 
     HFONT font(FontRole role) const {
-        switch (role) {
-            case FontRole::Ui: return window_.uiFont.get();
-            default: return window_.smallFont.get();
-        }
+        return role == FontRole::Ui ? window_.uiFont.get() : window_.smallFont.get();
     }
 
     void drawText(const std::wstring& text, RECT rect, HFONT font, COLORREF colour, Align align) const {
@@ -199,80 +231,68 @@ private:
 
     std::wstring textOf(const PaintItem& item) const {
         switch (item.content) {
-            case Content::RangeText: return rangeText();
-            case Content::PageIndicator: return pageIndicator();
+            case Content::RangeText: return texts_.rangeText;
+            case Content::PageIndicator: return texts_.pageIndicator;
             case Content::Detail: return window_.detail;
-            case Content::Status:
-                return window_.statusText + L" \u00b7 " + decimalText(static_cast<std::int32_t>(counts_.done())) +
-                       L" / " + decimalText(static_cast<std::uint64_t>(window_.results.size()));
-            case Content::FootLine: return window_.message.empty() ? std::wstring(kHint) : window_.message;
-            default: return item.text ? item.text : L"";
+            case Content::Status: return texts_.statusLine;
+            case Content::FootLine: return texts_.footLine;
+            default: return item.text;
         }
-    }
-
-    std::wstring rangeText() const {
-        const auto& results = window_.results;
-        const auto& view = window_.view;
-        if (results.empty()) return {};
-        const std::size_t first = static_cast<std::size_t>(window_.page) * kPageSize;
-        if (!window_.listMode && !view.empty() && window_.page >= 0 && first < view.size()) {
-            const std::size_t last = std::min(view.size() - 1, first + kPageSize - 1);
-            return addressText(results[static_cast<std::size_t>(view[first])].address) + kRangeSeparator +
-                   addressText(results[static_cast<std::size_t>(view[last])].address);
-        }
-        return addressText(results.front().address) + kRangeSeparator + addressText(results.back().address);
-    }
-
-    std::wstring pageIndicator() const {
-        const std::uint64_t viewSize = window_.view.size();
-        if (window_.listMode) return decimalText(viewSize) + L" 条";
-        const std::uint64_t pages = std::max<std::uint64_t>(1, (viewSize + kPageSize - 1) / kPageSize);
-        return decimalText(static_cast<std::int32_t>(window_.page + 1)) + L"/" + decimalText(pages);
     }
 
     void paintSummaryCards() const {
         const int u = (window_.clientWidth - 32) / 5;
         const int t = window_.settingsExpanded ? 138 : 102;
-        const bool anyError = counts_.error != 0;
-
-        wchar_t seconds[40];
-        std::swprintf(seconds, 40, L"%.1f s", static_cast<double>(window_.elapsedMs) / 1000.0);
-        const std::wstring untested = decimalText(static_cast<std::int32_t>(counts_.untested));
-
-        struct Card {
-            const wchar_t* caption;
-            std::wstring figure;
-            COLORREF captionColour;
-            COLORREF figureColour;
-        };
-        const Card cards[5] = {
-            {L"地址", decimalText(static_cast<std::uint64_t>(window_.results.size())), kSecondaryText,
-             kPrimaryText},
-            {L"在线", decimalText(static_cast<std::int32_t>(counts_.online)), kAccent, kAccent},
-            {L"无响应", decimalText(static_cast<std::int32_t>(counts_.noResponse)), kSecondaryText, kPrimaryText},
-            {anyError ? L"未测 / 错误" : L"未检测",
-             anyError ? untested + L" / " + decimalText(static_cast<std::int32_t>(counts_.error)) : untested,
-             kSecondaryText, kPrimaryText},
-            {L"用时", seconds, kSecondaryText, kPrimaryText},
-        };
         for (int j = 0; j < 5; ++j) {
-            const Card& card = cards[j];
-            drawText(card.caption, pixelRect(18 + j * u, t, 18 + (j + 1) * u, t + 16), window_.smallFont.get(),
-                     card.captionColour, Align::Left);
+            const SummaryCardText& card = texts_.cards[static_cast<std::size_t>(j)];
+            drawText(card.caption, pixelRect(18 + j * u, t, 18 + (j + 1) * u, t + 16),
+                     window_.smallFont.get(), card.accent ? kAccent : kSecondaryText, Align::Left);
             drawText(card.figure, pixelRect(17 + j * u, t + 16, 17 + (j + 1) * u, t + 40),
-                     window_.numberFont.get(), card.figureColour, Align::Left);
+                     window_.numberFont.get(), card.accent ? kAccent : kPrimaryText, Align::Left);
         }
     }
 
     const MainWindow& window_;
     HDC dc_;
-    Counts counts_;
-    int progressUnits_;
+    PaintTexts texts_;
 };
 
 }  // namespace
 
-void MainWindow::paintWindow(HDC dc) const { Painter(*this, dc).paint(); }
+PaintTexts paintTexts(const MainWindow& window) {
+    const Counts counts = countResults(window.results);
+    const std::uint64_t total = window.results.size();
+    PaintTexts texts;
+
+    wchar_t seconds[40];
+    std::swprintf(seconds, 40, L"%.1f s", static_cast<double>(window.elapsedMs) / 1000.0);
+    const std::wstring untested = count(static_cast<std::uint64_t>(counts.untested));
+    const bool anyError = counts.error != 0;
+    texts.cards = {{
+        {L"地址", count(total), false},
+        {L"在线", count(static_cast<std::uint64_t>(counts.online)), true},
+        {L"无响应", count(static_cast<std::uint64_t>(counts.noResponse)), false},
+        {anyError ? L"未测 / 错误" : L"未检测",
+         anyError ? untested + L" / " + count(static_cast<std::uint64_t>(counts.error)) : untested, false},
+        {L"用时", seconds, false},
+    }};
+
+    texts.rangeText = rangeText(window);
+    texts.pageIndicator = pageIndicator(window);
+    texts.statusLine = window.statusText + L" \u00b7 " + count(static_cast<std::uint64_t>(counts.done())) +
+                       L" / " + count(total);
+    texts.footIsError = !window.message.empty();
+    texts.footLine = texts.footIsError ? window.message : std::wstring(kHint);
+    if (total != 0) {
+        texts.progressUnits = static_cast<int>(static_cast<double>(window.clientWidth - 44) * counts.done() /
+                                               static_cast<double>(total));
+    }
+    return texts;
+}
+
+void MainWindow::paintWindow(HDC dc) const {
+    Painter(*this, dc).paint();
+}
 
 void MainWindow::onPaint() {
     PaintGuard paint(hwnd);

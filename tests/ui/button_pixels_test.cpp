@@ -1,0 +1,168 @@
+// The owner-drawn buttons as they paint themselves: fill, one-pixel frame and
+// caption colour for the accent, plain, disabled, pressed and focused states.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "paint_test_support.h"
+#include "ui_harness.h"
+
+namespace calderwynfell::test {
+namespace {
+
+constexpr COLORREF kGreen = RGB(8, 127, 112);
+constexpr COLORREF kLightGreen = RGB(224, 243, 236);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kDisabledFill = RGB(240, 244, 244);
+constexpr COLORREF kPressedFill = RGB(190, 224, 215);
+constexpr COLORREF kPlainFrame = RGB(215, 225, 225);
+constexpr COLORREF kDark = RGB(32, 50, 56);
+constexpr COLORREF kGrey = RGB(157, 167, 168);
+
+struct Look {
+    const char* what;
+    int id;
+    COLORREF fill, frame, caption;
+};
+
+// Frame on every edge pixel, fill just inside it, caption ink in the middle.
+void expectLook(const Rendering& r, const Look& look) {
+    SCOPED_TRACE(look.what);
+    const int w = r.width, h = r.height;
+    ASSERT_GT(w, 8);
+    ASSERT_GT(h, 8);
+    const int edge = countColour(r, {0, 0, w, 1}, look.frame) + countColour(r, {0, h - 1, w, h}, look.frame) +
+                     countColour(r, {0, 1, 1, h - 1}, look.frame) +
+                     countColour(r, {w - 1, 1, w, h - 1}, look.frame);
+    EXPECT_EQ(edge, 2 * w + 2 * h - 4) << "frame " << hex(look.frame) << ", corner is " << hex(r.at(0, 0));
+    // Rows and columns 1 and 2 lie between the frame and where a focus rectangle would go.
+    const int inner =
+        countColour(r, {1, 1, w - 1, 3}, look.fill) + countColour(r, {1, h - 3, w - 1, h - 1}, look.fill) +
+        countColour(r, {1, 3, 3, h - 3}, look.fill) + countColour(r, {w - 3, 3, w - 1, h - 3}, look.fill);
+    EXPECT_EQ(inner, 4 * (w - 2) + 4 * (h - 6))
+        << "fill " << hex(look.fill) << ", inside corner is " << hex(r.at(1, 1));
+    // Real captions give 29 or more ink pixels at 96 DPI; a wrong colour gives at most a handful.
+    EXPECT_GT(countInk(r, {4, 4, w - 4, h - 4}, look.caption, look.fill), 15)
+        << "caption " << hex(look.caption);
+}
+
+class ButtonPixels : public testing::TestWithParam<int> {
+   protected:
+    void SetUp() override {
+        ASSERT_NE(ui.hwnd(), nullptr);
+        if (GetParam() != ui.window.dpi) ui.setDpi(GetParam());
+        ASSERT_EQ(ui.window.dpi, GetParam());
+    }
+    void expectLooks(const char* stage, std::initializer_list<Look> looks) {
+        for (const Look& look : looks) {
+            const Rendering r = renderControl(ui.control(look.id));
+            r.save("button_" + std::string(stage) + "_" + std::to_string(look.id) + "_" +
+                   std::to_string(GetParam()));
+            expectLook(r, look);
+        }
+    }
+
+    WindowUnderTest ui{fakeProbe(150)};
+};
+
+TEST_P(ButtonPixels, AccentFollowsTheViewAndDisabledButtonsAreGrey) {
+    ASSERT_FALSE(ui.window.listMode);
+    expectLooks("start", {
+                             {"start button", kStartButtonId, kGreen, kGreen, kWhite},
+                             {"stop disabled at start", kStopButtonId, kDisabledFill, kPlainFrame, kGrey},
+                             {"export disabled at start", kExportButtonId, kDisabledFill, kPlainFrame, kGrey},
+                             {"copy disabled at start", kCopyButtonId, kDisabledFill, kPlainFrame, kGrey},
+                             {"matrix view accented", kMatrixViewButtonId, kLightGreen, kGreen, kGreen},
+                             {"list view plain", kListViewButtonId, kWhite, kPlainFrame, kDark},
+                             {"settings plain", kSettingsButtonId, kWhite, kPlainFrame, kDark},
+                         });
+    ui.command(kListViewButtonId);
+    ASSERT_TRUE(ui.window.listMode);
+    expectLooks("list", {
+                            {"matrix view plain", kMatrixViewButtonId, kWhite, kPlainFrame, kDark},
+                            {"list view accented", kListViewButtonId, kLightGreen, kGreen, kGreen},
+                        });
+    ui.command(kMatrixViewButtonId);
+    expectLooks("matrix", {{"matrix view accented again", kMatrixViewButtonId, kLightGreen, kGreen, kGreen},
+                           {"list view plain again", kListViewButtonId, kWhite, kPlainFrame, kDark}});
+}
+
+TEST_P(ButtonPixels, StartButtonKeepsItsGreenFrameWhileDisabledDuringAScan) {
+    ui.setRange(L"127.0.0.1", L"127.0.0.254");
+    ui.command(kStartButtonId);
+    ASSERT_TRUE(ui.window.scanning);
+    ui.pump();
+    expectLooks("scanning", {{"start disabled", kStartButtonId, kDisabledFill, kGreen, kGrey},
+                             {"stop enabled", kStopButtonId, kWhite, kPlainFrame, kDark}});
+    ui.command(kStopButtonId);
+    ASSERT_TRUE(ui.pumpUntil([&] { return !ui.window.scanning; }, 20000));
+    expectLooks("stopped", {{"start enabled again", kStartButtonId, kGreen, kGreen, kWhite}});
+}
+
+TEST_P(ButtonPixels, PressedButtonsChangeOnlyTheirFill) {
+    for (const Look& look : {Look{"start pressed", kStartButtonId, kPressedFill, kGreen, kWhite},
+                             Look{"matrix view pressed", kMatrixViewButtonId, kPressedFill, kGreen, kGreen},
+                             Look{"settings pressed", kSettingsButtonId, kPressedFill, kPlainFrame, kDark}}) {
+        const HWND button = ui.control(look.id);
+        SendMessageW(button, BM_SETSTATE, TRUE, 0);
+        ASSERT_TRUE(SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED);
+        const Rendering r = renderControl(button);
+        SendMessageW(button, BM_SETSTATE, FALSE, 0);
+        r.save("button_pressed_" + std::to_string(look.id) + "_" + std::to_string(GetParam()));
+        expectLook(r, look);
+    }
+}
+
+// Drawn straight from a DRAWITEMSTRUCT, for states a test cannot reach through the control.
+Rendering drawDirect(const MainWindow& window, HWND button, UINT state) {
+    RECT client{};
+    GetClientRect(button, &client);
+    DibSurface surface(client.right, client.bottom);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = state;
+    item.hwndItem = button;
+    item.hDC = surface.dc();
+    item.rcItem = client;
+    window.drawButton(item);
+    return surface.take();
+}
+
+TEST_P(ButtonPixels, DisabledButtonShowsThePressedFillWhenSelected) {
+    ASSERT_FALSE(IsWindowEnabled(ui.control(kStopButtonId)));
+    expectLook(drawDirect(ui.window, ui.control(kStopButtonId), ODS_SELECTED),
+               {"stop pressed while disabled", kStopButtonId, kPressedFill, kPlainFrame, kGrey});
+}
+
+TEST_P(ButtonPixels, FocusRectangleIsThreePixelsInsideAtEveryDpi) {
+    const HWND button = ui.control(kStartButtonId);
+    const Rendering plain = drawDirect(ui.window, button, 0);
+    const Rendering focused = drawDirect(ui.window, button, ODS_FOCUS);
+    focused.save("button_focus_" + std::to_string(GetParam()));
+    const int w = focused.width, h = focused.height;
+    const auto changed = [&](RECT area) {
+        int count = 0;
+        for (LONG y = area.top; y < area.bottom; ++y)
+            for (LONG x = area.left; x < area.right; ++x) count += focused.at(x, y) != plain.at(x, y);
+        return count;
+    };
+    // The dotted rectangle runs along row and column 3 on every side, nothing outside it.
+    EXPECT_GT(changed({3, 3, w - 3, 4}), (w - 6) / 3) << "top";
+    EXPECT_GT(changed({3, h - 4, w - 3, h - 3}), (w - 6) / 3) << "bottom";
+    EXPECT_GT(changed({3, 3, 4, h - 3}), (h - 6) / 3) << "left";
+    EXPECT_GT(changed({w - 4, 3, w - 3, h - 3}), (h - 6) / 3) << "right";
+    EXPECT_EQ(changed({0, 0, w, 3}) + changed({0, h - 3, w, h}) + changed({0, 3, 3, h - 3}) +
+                  changed({w - 3, 3, w, h - 3}),
+              0)
+        << "the ring outside the focus rectangle";
+    EXPECT_EQ(changed({4, 4, w - 4, h - 4}), 0) << "inside the focus rectangle";
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, ButtonPixels, testing::Values(96, 144),
+                         [](const testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
+
+}  // namespace
+}  // namespace calderwynfell::test
