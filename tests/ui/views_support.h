@@ -72,7 +72,8 @@ std::optional<std::string> readFileBytes(const std::wstring& path);
 std::wstring freshFolder(const std::wstring& name);
 
 // Runs a shell command line of the host system (Wine starts Unix programs) and
-// returns its exit status, or -1 when it could not be run.
+// returns its exit status, or -1 when it could not be run. The line must not
+// hold double quotes: it travels inside a pair of them.
 int runHostShell(const std::string& commandLine);
 // The Wine path (Z:...) of a host path.
 std::wstring hostPath(const std::string& unixPath);
