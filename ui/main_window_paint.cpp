@@ -159,7 +159,7 @@ std::wstring pageIndicator(const MainWindow& window) {
 }
 
 UINT drawTextFlags(Align align) {
-    // No prefix processing: messages can carry file paths with '&'.
+    // Painted texts are data, not labels: an '&' must show as itself, not underline the next letter.
     switch (align) {
         case Align::Centre: return DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX;
         case Align::Right: return DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX;
