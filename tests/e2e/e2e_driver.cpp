@@ -105,17 +105,32 @@ int showList(HWND main) {
     return 0;
 }
 
-// The file name box of the save dialog: an edit of its own, or the edit inside a combo box.
+// The first Edit among the descendants of a window.
+HWND findEdit(HWND parent) {
+    HWND found = nullptr;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM out) -> BOOL {
+            wchar_t cls[32] = {};
+            GetClassNameW(child, cls, 32);
+            if (_wcsicmp(cls, L"Edit") != 0) return TRUE;
+            *reinterpret_cast<HWND*>(out) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The file name box: the edit inside the file name combo box (cmb13, possibly an
+// extended combo box), or a plain edit (edt1) in older layouts.
 HWND fileNameEdit(HWND dialog) {
-    for (int id : {0x480 /* edt1 */, 0x47C /* cmb13 */}) {
-        HWND control = GetDlgItem(dialog, id);
-        if (!control) continue;
+    if (HWND combo = GetDlgItem(dialog, 0x47C)) {
         wchar_t cls[32] = {};
-        GetClassNameW(control, cls, 32);
-        if (_wcsicmp(cls, L"Edit") == 0) return control;
-        if (HWND inner = FindWindowExW(control, nullptr, L"Edit", nullptr)) return inner;
+        GetClassNameW(combo, cls, 32);
+        if (_wcsicmp(cls, L"Edit") == 0) return combo;
+        if (HWND inner = findEdit(combo)) return inner;
     }
-    return nullptr;
+    return GetDlgItem(dialog, 0x480);
 }
 
 int exportTo(HWND main, const wchar_t* path) {
