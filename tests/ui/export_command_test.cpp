@@ -60,8 +60,12 @@ TEST_F(ExportTest, WritesTheFilteredViewThroughTheSaveDialog) {
     w.command(kListViewButtonId);
     w.window.sortByColumn(1);  // the file is in address order whatever the list shows
 
+    wchar_t before[MAX_PATH] = {}, after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
     SaveDialogDriver all(SaveDialogDriver::Answer::Save, target(L"all.csv"));
     exportAnswering(all);
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(after, before) << "saving elsewhere must not move the process's current directory";
     ASSERT_TRUE(all.sawDialog) << "no dialog titled 导出当前筛选下的全部结果";
     EXPECT_TRUE(all.answered);
     EXPECT_EQ(all.proposedName, L"Calderwynfell.csv");
