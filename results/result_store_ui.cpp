@@ -15,6 +15,18 @@ namespace {
 
 constexpr wchar_t kDetailHint[] = L"点击地址查看详情，双击复制 IP";
 
+// Clears the selected and focused state of every row. Only the rows that carry
+// such a state are touched: clearing item -1 walks all 4096 rows of a virtual list.
+void clearListSelection(HWND list) {
+    for (const UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
+        const int count = ListView_GetItemCount(list);
+        for (int guard = 0, item = ListView_GetNextItem(list, -1, flag); item != -1 && guard < count; ++guard) {
+            ListView_SetItemState(list, item, 0, LVIS_SELECTED | LVIS_FOCUSED);
+            item = ListView_GetNextItem(list, -1, flag);
+        }
+    }
+}
+
 }  // namespace
 
 void MainWindow::loadRange(const std::vector<std::uint32_t>& addresses) {
@@ -49,8 +61,10 @@ void MainWindow::rebuildView() {
     EnableWindow(control(kNextPageButtonId), hasNextPage(page, view.size(), listMode));
 
     const HWND list = control(kDetailListId);
-    SendMessageW(list, LVM_SETITEMCOUNT, view.size(), LVSICF_NOSCROLL);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // Re-sending an unchanged count still costs the list view a full recalculation.
+    if (static_cast<std::size_t>(ListView_GetItemCount(list)) != view.size())
+        SendMessageW(list, LVM_SETITEMCOUNT, view.size(), LVSICF_NOSCROLL);
+    clearListSelection(list);
     const auto found = std::find(view.begin(), view.end(), selectedIndex);
     if (found != view.end())
         ListView_SetItemState(list, static_cast<int>(found - view.begin()), LVIS_SELECTED, LVIS_SELECTED);
@@ -84,6 +98,10 @@ void MainWindow::sortByColumn(int column) {
 void MainWindow::setListMode(bool on) {
     listMode = on;
     rebuildView();
+    // The accent of the two view buttons follows listMode; moving a control to
+    // the rectangle it already has does not repaint it.
+    InvalidateRect(control(kMatrixViewButtonId), nullptr, FALSE);
+    InvalidateRect(control(kListViewButtonId), nullptr, FALSE);
 }
 
 void MainWindow::onlineFilterChanged() {

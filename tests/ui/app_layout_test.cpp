@@ -238,5 +238,20 @@ TEST(AppLayout, ViewButtonsSwapMatrixAndList) {
     EXPECT_FALSE(isEnabled(ui.control(kNextPageButtonId)));
 }
 
+// The accent moves between the two view buttons, so both must be repainted on a
+// switch even though the layout leaves their rectangles as they were.
+TEST(AppLayout, ViewSwitchRepaintsBothViewButtons) {
+    WindowUnderTest ui;
+    for (const int viewButton : {kListViewButtonId, kMatrixViewButtonId}) {
+        ui.pump();
+        UpdateWindow(ui.hwnd());
+        ASSERT_FALSE(GetUpdateRect(ui.control(kListViewButtonId), nullptr, FALSE));
+        ASSERT_FALSE(GetUpdateRect(ui.control(kMatrixViewButtonId), nullptr, FALSE));
+        ui.command(viewButton);
+        EXPECT_TRUE(GetUpdateRect(ui.control(kListViewButtonId), nullptr, FALSE)) << viewButton;
+        EXPECT_TRUE(GetUpdateRect(ui.control(kMatrixViewButtonId), nullptr, FALSE)) << viewButton;
+    }
+}
+
 }  // namespace
 }  // namespace calderwynfell::test
