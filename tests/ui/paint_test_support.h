@@ -45,49 +45,6 @@ inline int countInk(const Rendering& rendering, RECT rect, COLORREF ink, COLORRE
     return count;
 }
 
-// A top-down 32-bit DIB section selected into a memory DC, filled with `paper` first.
-class DibSurface {
-   public:
-    DibSurface(int width, int height, COLORREF paper = RGB(255, 0, 255)) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_.reset(CreateCompatibleDC(nullptr));
-        bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-        selected_ = SelectObject(dc_.get(), bitmap_.get());
-        const RECT all{0, 0, width, height};
-        fillSolid(dc_.get(), all, paper);
-    }
-    ~DibSurface() {
-        if (selected_) SelectObject(dc_.get(), selected_);
-    }
-    DibSurface(const DibSurface&) = delete;
-    DibSurface& operator=(const DibSurface&) = delete;
-
-    HDC dc() const { return dc_.get(); }
-    Rendering take() const {
-        Rendering rendering;
-        rendering.width = width_;
-        rendering.height = height_;
-        GdiFlush();
-        const auto* source = static_cast<const std::uint32_t*>(bits_);
-        if (source) rendering.pixels.assign(source, source + static_cast<std::size_t>(width_) * height_);
-        for (auto& pixel : rendering.pixels) pixel &= 0x00FFFFFF;
-        return rendering;
-    }
-
-   private:
-    int width_, height_;
-    UniqueMemoryDc dc_;
-    UniqueBitmap bitmap_;
-    void* bits_ = nullptr;
-    HGDIOBJ selected_ = nullptr;
-};
-
 // A control drawn the way it paints itself: an owner-drawn button answers WM_PRINTCLIENT
 // by sending WM_DRAWITEM, with its real state, to the main window.
 inline Rendering renderControl(HWND control) {

@@ -26,47 +26,6 @@ SIZE frameSizeForClient(HWND window, int width, int height) {
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-// A top-down 32-bit DIB section selected into a memory DC.
-class DibCanvas {
-   public:
-    DibCanvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_.reset(CreateCompatibleDC(nullptr));
-        bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-        previous_ = SelectObject(dc_.get(), bitmap_.get());
-    }
-    ~DibCanvas() {
-        if (previous_) SelectObject(dc_.get(), previous_);
-    }
-    DibCanvas(const DibCanvas&) = delete;
-    DibCanvas& operator=(const DibCanvas&) = delete;
-
-    HDC dc() const { return dc_.get(); }
-    Rendering take() const {
-        Rendering rendering;
-        rendering.width = width_;
-        rendering.height = height_;
-        GdiFlush();
-        const auto* source = static_cast<const std::uint32_t*>(bits_);
-        if (source) rendering.pixels.assign(source, source + static_cast<std::size_t>(width_) * height_);
-        for (auto& pixel : rendering.pixels) pixel &= 0x00FFFFFF;
-        return rendering;
-    }
-
-   private:
-    int width_, height_;
-    UniqueMemoryDc dc_;
-    UniqueBitmap bitmap_;
-    void* bits_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-};
-
 SIZE clientSize(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
@@ -238,7 +197,7 @@ bool Rendering::save(const std::string& name) const {
 
 Rendering renderClient(HWND window) {
     const SIZE size = clientSize(window);
-    DibCanvas canvas(size.cx, size.cy);
+    DibSurface canvas(size.cx, size.cy);
     SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()),
                  PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND);
     return canvas.take();
@@ -247,7 +206,7 @@ Rendering renderClient(HWND window) {
 Rendering renderWithChildren(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const SIZE size = clientSize(window);
-    DibCanvas canvas(size.cx, size.cy);
+    DibSurface canvas(size.cx, size.cy);
     // The window's own surface holds what the children painted as well.
     const HDC screen = GetDCEx(window, nullptr, DCX_CACHE | DCX_WINDOW);
     POINT origin{0, 0};
