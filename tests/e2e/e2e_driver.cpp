@@ -16,7 +16,11 @@
 #include <cwchar>
 #include <string>
 
+#include "save_dialog_fields.h"
+
 namespace {
+
+using calderwynfell::test::fileNameEdit;
 
 constexpr wchar_t kMainClass[] = L"CalderwynfellCpp";
 constexpr wchar_t kExportTitle[] = L"导出当前筛选下的全部结果";
@@ -103,34 +107,6 @@ int showList(HWND main) {
         return fail("the detail list did not replace the matrix");
     std::printf("rows %ld\n", static_cast<long>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
     return 0;
-}
-
-// The first Edit among the descendants of a window.
-HWND findEdit(HWND parent) {
-    HWND found = nullptr;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM out) -> BOOL {
-            wchar_t cls[32] = {};
-            GetClassNameW(child, cls, 32);
-            if (_wcsicmp(cls, L"Edit") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(out) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// The file name box: the edit inside the file name combo box (cmb13, possibly an
-// extended combo box), or a plain edit (edt1) in older layouts.
-HWND fileNameEdit(HWND dialog) {
-    if (HWND combo = GetDlgItem(dialog, 0x47C)) {
-        wchar_t cls[32] = {};
-        GetClassNameW(combo, cls, 32);
-        if (_wcsicmp(cls, L"Edit") == 0) return combo;
-        if (HWND inner = findEdit(combo)) return inner;
-    }
-    return GetDlgItem(dialog, 0x480);
 }
 
 int exportTo(HWND main, const wchar_t* path) {

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "results/export_command.h"
+#include "save_dialog_fields.h"
 
 namespace calderwynfell::test {
 
@@ -21,34 +22,6 @@ std::wstring textOf(HWND window) {
     wchar_t buffer[512] = {};
     sendWithin(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
     return buffer;
-}
-
-// The first Edit among the descendants of a window.
-HWND findEdit(HWND parent) {
-    HWND found = nullptr;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM out) -> BOOL {
-            wchar_t cls[32] = {};
-            GetClassNameW(child, cls, 32);
-            if (_wcsicmp(cls, L"Edit") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(out) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// The file name box: the edit inside the file name combo box (cmb13, itself
-// possibly an extended combo box), or a plain edit (edt1) in older layouts.
-HWND fileNameEdit(HWND dialog) {
-    if (HWND combo = GetDlgItem(dialog, 0x47C)) {
-        wchar_t cls[32] = {};
-        GetClassNameW(combo, cls, 32);
-        if (_wcsicmp(cls, L"Edit") == 0) return combo;
-        if (HWND inner = findEdit(combo)) return inner;
-    }
-    return GetDlgItem(dialog, 0x480);
 }
 
 // A message box that the save dialog owns (the overwrite question).
