@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/ipv4.h"
@@ -16,33 +17,22 @@ constexpr std::uint32_t ip(std::uint32_t a, std::uint32_t b, std::uint32_t c, st
     return a << 24 | b << 16 | c << 8 | d;
 }
 
-struct RangeCase {
-    std::uint32_t address;
-    std::uint32_t prefix;
-    std::uint32_t start;
-    std::uint32_t end;
-    bool narrowed;
-};
-
 TEST(DeriveRange, PrefixLengths) {
-    const RangeCase cases[] = {
+    const struct {
+        std::uint32_t address, prefix, start, end;
+        bool narrowed;
+    } cases[] = {
         {ip(192, 168, 1, 23), 24, ip(192, 168, 1, 1), ip(192, 168, 1, 254), false},
         {ip(10, 20, 30, 40), 8, ip(10, 20, 30, 1), ip(10, 20, 30, 254), true},
         {ip(172, 16, 5, 9), 20, ip(172, 16, 0, 1), ip(172, 16, 15, 254), false},
         {ip(172, 16, 5, 9), 19, ip(172, 16, 5, 1), ip(172, 16, 5, 254), true},
-        {ip(172, 16, 5, 9), 16, ip(172, 16, 5, 1), ip(172, 16, 5, 254), true},
-        {ip(10, 0, 0, 9), 25, ip(10, 0, 0, 1), ip(10, 0, 0, 126), false},
         {ip(10, 0, 0, 200), 25, ip(10, 0, 0, 129), ip(10, 0, 0, 254), false},
-        {ip(10, 0, 0, 5), 30, ip(10, 0, 0, 5), ip(10, 0, 0, 6), false},
         {ip(10, 0, 0, 5), 31, ip(10, 0, 0, 4), ip(10, 0, 0, 5), false},
-        {ip(10, 0, 0, 4), 31, ip(10, 0, 0, 4), ip(10, 0, 0, 5), false},
         {ip(10, 0, 0, 5), 32, ip(10, 0, 0, 5), ip(10, 0, 0, 5), false},
-        {ip(10, 0, 0, 5), 0, ip(10, 0, 0, 1), ip(10, 0, 0, 254), true},
         {ip(255, 255, 255, 255), 0, ip(255, 255, 255, 1), ip(255, 255, 255, 254), true},
         {ip(255, 255, 255, 255), 32, ip(255, 255, 255, 255), ip(255, 255, 255, 255), false},
-        {ip(0, 0, 0, 0), 1, ip(0, 0, 0, 1), ip(0, 0, 0, 254), true},
     };
-    for (const RangeCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.address << "/" << std::dec << c.prefix);
         const DerivedRange got = deriveRange(c.address, c.prefix);
         EXPECT_EQ(got.start, c.start);
@@ -51,19 +41,15 @@ TEST(DeriveRange, PrefixLengths) {
     }
 }
 
-// Whatever the prefix, the proposed range passes the range check, so the
-// window can always scan its default.
+// Whatever the prefix, the proposed range passes the range check, so the window can always scan its default.
 TEST(DeriveRange, EveryPrefixGivesAnAcceptedRange) {
-    const std::uint32_t addresses[] = {ip(192, 168, 1, 23), ip(10, 255, 255, 255), ip(0, 0, 0, 0),
-                                       ip(255, 255, 255, 255), ip(172, 31, 240, 1)};
-    for (std::uint32_t address : addresses) {
+    for (std::uint32_t address : {ip(192, 168, 1, 23), ip(0, 0, 0, 0), ip(255, 255, 255, 255), ip(172, 31, 240, 1)}) {
         for (std::uint32_t prefix = 0; prefix <= 32; ++prefix) {
             SCOPED_TRACE(testing::Message() << std::hex << address << "/" << std::dec << prefix);
             const DerivedRange range = deriveRange(address, prefix);
             std::vector<std::uint32_t> expanded;
             std::wstring message;
-            ASSERT_TRUE(expandRange(addressText(range.start), addressText(range.end), expanded, message));
-            EXPECT_LE(expanded.size(), kMaxScanAddresses);
+            EXPECT_TRUE(expandRange(addressText(range.start), addressText(range.end), expanded, message));
             EXPECT_EQ(range.narrowed, prefix < 20);
         }
     }
@@ -74,7 +60,6 @@ TEST(IsLinkLocal, Boundaries) {
     EXPECT_TRUE(isLinkLocal(ip(169, 254, 255, 255)));
     EXPECT_FALSE(isLinkLocal(ip(169, 253, 255, 255)));
     EXPECT_FALSE(isLinkLocal(ip(169, 255, 0, 0)));
-    EXPECT_FALSE(isLinkLocal(ip(254, 169, 0, 0)));
 }
 
 AdapterAddress entry(const wchar_t* name, std::uint32_t address, std::uint32_t prefix, bool gateway) {
@@ -96,72 +81,41 @@ TEST(DeriveLocalNetworks, FieldsOfOneCandidate) {
     EXPECT_TRUE(got[0].hasGateway);
 }
 
-struct LabelCase {
-    const wchar_t* name;  // nullptr: the platform gave no name
-    std::uint32_t prefix;
-    const wchar_t* label;
-};
-
 TEST(DeriveLocalNetworks, Labels) {
-    const LabelCase cases[] = {
-        {L"WLAN", 24, L"WLAN"}, {L"WLAN", 8, L"WLAN（当前 /24）"},
-        {nullptr, 24, L"IPv4"}, {nullptr, 16, L"IPv4（当前 /24）"},
-        {L"", 24, L""},         {L"", 0, L"（当前 /24）"},
+    const std::tuple<const wchar_t*, std::uint32_t, const wchar_t*> cases[] = {
+        {L"WLAN", 24, L"WLAN"}, {L"WLAN", 8, L"WLAN（当前 /24）"}, {nullptr, 24, L"IPv4"},  // no name given
+        {nullptr, 16, L"IPv4（当前 /24）"}, {L"", 0, L"（当前 /24）"},
     };
-    for (const LabelCase& c : cases) {
-        SCOPED_TRACE(c.prefix);
-        const auto got = deriveLocalNetworks({entry(c.name, ip(10, 1, 2, 3), c.prefix, false)});
+    for (const auto& [name, prefix, label] : cases) {
+        const auto got = deriveLocalNetworks({entry(name, ip(10, 1, 2, 3), prefix, false)});
         ASSERT_EQ(got.size(), 1u);
-        EXPECT_EQ(got[0].label, c.label);
+        EXPECT_EQ(got[0].label, label);
     }
 }
 
-TEST(DeriveLocalNetworks, SkipsLinkLocalAndOverlongPrefixes) {
-    const auto got = deriveLocalNetworks({
-        entry(L"a", ip(169, 254, 10, 20), 16, true),
-        entry(L"b", ip(10, 1, 2, 3), 33, true),
-        entry(L"c", ip(10, 1, 2, 3), 255, true),
-        entry(L"d", ip(10, 1, 2, 3), 32, false),
-    });
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].label, L"d");
-    EXPECT_TRUE(deriveLocalNetworks({entry(L"a", ip(169, 254, 1, 1), 16, false)}).empty());
-    EXPECT_TRUE(deriveLocalNetworks({}).empty());
-}
-
-std::vector<std::wstring> labelsOf(const std::vector<LocalNetwork>& networks) {
+std::vector<std::wstring> labelsOf(const std::vector<AdapterAddress>& input) {
     std::vector<std::wstring> labels;
-    for (const auto& n : networks) labels.push_back(n.label);
+    for (const auto& n : deriveLocalNetworks(input)) labels.push_back(n.label);
     return labels;
 }
 
-struct OrderCase {
-    const char* name;
-    std::vector<AdapterAddress> input;
-    std::vector<std::wstring> labels;
-};
-
-TEST(DeriveLocalNetworks, GatewayNetworksFirstOtherwisePlatformOrder) {
-    const OrderCase cases[] = {
-        {"second has the gateway",
-         {entry(L"a", ip(10, 0, 0, 1), 24, false), entry(L"b", ip(10, 0, 1, 1), 24, true)},
-         {L"b", L"a"}},
-        {"both have gateways",
-         {entry(L"a", ip(10, 0, 0, 1), 24, true), entry(L"b", ip(10, 0, 1, 1), 24, true)},
-         {L"a", L"b"}},
-        {"neither has one",
-         {entry(L"a", ip(10, 0, 0, 1), 24, false), entry(L"b", ip(10, 0, 1, 1), 24, false)},
-         {L"a", L"b"}},
-        {"interleaved, each group stable",
-         {entry(L"n1", ip(10, 0, 0, 1), 24, false), entry(L"g1", ip(10, 0, 1, 1), 24, true),
+TEST(DeriveLocalNetworks, FiltersThenGatewayNetworksFirstInPlatformOrder) {
+    const struct {
+        std::vector<AdapterAddress> input;
+        std::vector<std::wstring> labels;
+    } cases[] = {
+        {{entry(L"a", ip(169, 254, 10, 20), 16, true), entry(L"b", ip(10, 1, 2, 3), 33, true),
+          entry(L"c", ip(10, 1, 2, 3), 255, true), entry(L"d", ip(10, 1, 2, 3), 32, false)},
+         {L"d"}},
+        {{}, {}},
+        {{entry(L"a", ip(10, 0, 0, 1), 24, false), entry(L"b", ip(10, 0, 1, 1), 24, true)}, {L"b", L"a"}},
+        {{entry(L"a", ip(10, 0, 0, 1), 24, false), entry(L"b", ip(10, 0, 1, 1), 24, false)}, {L"a", L"b"}},
+        {{entry(L"n1", ip(10, 0, 0, 1), 24, false), entry(L"g1", ip(10, 0, 1, 1), 24, true),
           entry(L"n2", ip(10, 0, 2, 1), 24, false), entry(L"g2", ip(10, 0, 3, 1), 24, true),
           entry(L"g3", ip(10, 0, 4, 1), 24, true), entry(L"n3", ip(10, 0, 5, 1), 24, false)},
          {L"g1", L"g2", L"g3", L"n1", L"n2", L"n3"}},
     };
-    for (const OrderCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(labelsOf(deriveLocalNetworks(c.input)), c.labels);
-    }
+    for (const auto& c : cases) EXPECT_EQ(labelsOf(c.input), c.labels) << "case " << (&c - cases);
 }
 
 }  // namespace

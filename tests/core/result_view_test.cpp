@@ -16,39 +16,25 @@ constexpr std::uint32_t ip(std::uint32_t a, std::uint32_t b, std::uint32_t c, st
 
 Result entry(std::uint32_t address, ProbeStatus status, std::uint32_t latency = 0, std::int32_t attempts = 0,
              std::wstring note = L"") {
-    Result result;
-    result.address = address;
-    result.status = status;
-    result.latencyMs = latency;
-    result.attempts = attempts;
-    result.note = std::move(note);
-    return result;
+    return {address, status, latency, attempts, std::move(note)};
 }
 
-int sign(int value) {
-    return (value > 0) - (value < 0);
-}
+int sign(int value) { return (value > 0) - (value < 0); }
 
-constexpr auto NotChecked = ProbeStatus::NotChecked;
-constexpr auto Online = ProbeStatus::Online;
-constexpr auto NoResponse = ProbeStatus::NoResponse;
-constexpr auto Error = ProbeStatus::Error;
-
-struct CompareCase {
-    const char* what;
-    int column;
-    Result a;
-    Result b;
-    int expected;  // sign of the comparison of a with b
-};
+constexpr auto NotChecked = ProbeStatus::NotChecked, Online = ProbeStatus::Online,
+               NoResponse = ProbeStatus::NoResponse, Error = ProbeStatus::Error;
 
 TEST(CompareForList, EveryColumnWithItsTieBreak) {
     const std::uint32_t low = ip(10, 0, 0, 1);
     const std::uint32_t high = ip(200, 0, 0, 1);  // above 2^31: a signed address compare would put it first
-    const CompareCase cases[] = {
+    const struct {
+        const char* what;
+        int column;
+        Result a, b;
+        int expected;  // sign of the comparison of a with b
+    } cases[] = {
         {"address column ignores status", 0, entry(high, NotChecked), entry(low, Error), 1},
         {"address column, unsigned", 0, entry(low, Online), entry(high, Online), -1},
-        {"address column, same entry", 0, entry(low, Online), entry(low, Online), 0},
         {"status by number", 1, entry(high, NotChecked), entry(low, Online), -1},
         {"status: error last", 1, entry(low, Error), entry(high, NoResponse), 1},
         {"status tie goes to address", 1, entry(high, Online, 1), entry(low, Online, 9), 1},
@@ -56,17 +42,13 @@ TEST(CompareForList, EveryColumnWithItsTieBreak) {
         {"latency within one status", 2, entry(high, Online, 2), entry(low, Online, 30), -1},
         {"latency unsigned", 2, entry(low, Online, 0xFFFFFFFFu), entry(high, Online, 1), 1},
         {"latency tie goes to address", 2, entry(high, Online, 5), entry(low, Online, 5), 1},
-        {"latency of untested entries tie", 2, entry(low, NotChecked), entry(high, NotChecked), -1},
         {"attempts", 3, entry(high, Online, 0, 1), entry(low, Online, 0, 3), -1},
         {"attempts across statuses", 3, entry(low, Error, 0, 2), entry(high, Online, 0, 1), 1},
         {"attempts tie goes to address", 3, entry(high, NoResponse, 0, 2), entry(low, Online, 0, 2), 1},
         {"note by code unit", 4, entry(high, Online, 0, 0, L"a"), entry(low, Online, 0, 0, L"b"), -1},
         {"note prefix first", 4, entry(high, Online, 0, 0, L"收到"),
          entry(low, Online, 0, 0, L"收到 ICMP 回复"), -1},
-        {"note empty first", 4, entry(high, Online, 0, 0, L""), entry(low, Online, 0, 0, L"x"), -1},
         {"note units unsigned", 4, entry(low, Online, 0, 0, L"\uFF01"), entry(high, Online, 0, 0, L"A"), 1},
-        {"note CJK order", 4, entry(low, Online, 0, 0, L"等待 ICMP 回复超时"),
-         entry(high, Online, 0, 0, L"尚未检测"), 1},
         // A surrogate pair's first unit (U+D83D) is below U+FFFF in UTF-16, whatever the code point says.
         {"note surrogate pair", 4, entry(low, Online, 0, 0, L"\U0001F600"),
          entry(high, Online, 0, 0, L"\uFFFF"), -1},
@@ -83,18 +65,15 @@ TEST(CompareForList, EveryColumnWithItsTieBreak) {
 
 // Twelve entries with many equal keys, so every column needs the address tie-break.
 std::vector<Result> mixedTable() {
-    const std::uint32_t first = ip(192, 168, 1, 250);  // crosses an octet boundary
     const ProbeStatus statuses[] = {Online,     NoResponse, Online, Error,  NotChecked, Online,
                                     NoResponse, Online,     Error,  Online, NotChecked, NoResponse};
     const std::uint32_t latencies[] = {3, 0, 3, 0, 0, 0, 0, 12, 0, 3, 0, 0};
     const std::int32_t attempts[] = {1, 2, 1, 1, 0, 2, 2, 1, 3, 1, 0, 2};
-    const wchar_t* notes[] = {L"收到 ICMP 回复",     L"等待 ICMP 回复超时", L"收到 ICMP 回复",
-                              L"目标主机不可达",     L"尚未检测",           L"收到 ICMP 回复",
-                              L"等待 ICMP 回复超时", L"收到 ICMP 回复",     L"目标网络不可达",
-                              L"收到 ICMP 回复",     L"尚未检测",           L"等待 ICMP 回复超时"};
+    const wchar_t* notes[] = {L"收到", L"超时", L"收到", L"不可达", L"尚未", L"收到",
+                              L"超时", L"收到", L"网络",   L"收到", L"尚未", L"超时"};
     std::vector<Result> table;
-    for (std::uint32_t i = 0; i < 12; ++i)
-        table.push_back(entry(first + i, statuses[i], latencies[i], attempts[i], notes[i]));
+    for (std::uint32_t i = 0; i < 12; ++i)  // crosses an octet boundary
+        table.push_back(entry(ip(192, 168, 1, 250) + i, statuses[i], latencies[i], attempts[i], notes[i]));
     return table;
 }
 
@@ -119,14 +98,9 @@ TEST(ComputeView, DescendingIsTheExactReverseForEveryColumn) {
     }
 }
 
-struct OrderCase {
-    ViewSettings settings;
-    std::vector<std::int32_t> expected;
-};
-
 TEST(ComputeView, FilterAndOrder) {
     const auto table = mixedTable();
-    const OrderCase cases[] = {
+    const std::pair<ViewSettings, std::vector<std::int32_t>> cases[] = {
         // Matrix mode keeps table order whatever the sort settings.
         {{false, false, 4, false}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
         {{true, false, 2, true}, {0, 2, 5, 7, 9}},
@@ -137,11 +111,7 @@ TEST(ComputeView, FilterAndOrder) {
         {{false, true, 3, true}, {4, 10, 0, 2, 3, 7, 9, 1, 5, 6, 11, 8}},
         {{false, true, 0, false}, {11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(viewOf(table, c.settings), c.expected)
-            << "onlineOnly " << c.settings.onlineOnly << " list " << c.settings.listMode << " column "
-            << c.settings.sortColumn << " ascending " << c.settings.sortAscending;
-    }
+    for (const auto& c : cases) EXPECT_EQ(viewOf(table, c.first), c.second) << "case " << (&c - cases);
 }
 
 TEST(ComputeView, EmptyTableAndNoneOnline) {
@@ -151,37 +121,29 @@ TEST(ComputeView, EmptyTableAndNoneOnline) {
     EXPECT_EQ(viewOf(silent, {false, false, 0, true}).size(), 3u);
 }
 
-struct PageCase {
-    std::size_t viewSize;
-    int page;
-    bool listMode;
-    int clamped;
-    bool previous;
-    bool next;
-};
-
 TEST(Pages, ClampAndButtons) {
-    const PageCase cases[] = {
-        {0, 0, false, 0, false, false},     {0, 3, false, 0, false, false},
-        {1, 0, false, 0, false, false},     {256, 0, false, 0, false, false},
-        {256, 1, false, 0, false, false},   {257, 0, false, 0, false, true},
-        {257, 1, false, 1, true, false},    {257, 9, false, 1, true, false},
-        {512, 1, false, 1, true, false},    {513, 1, false, 1, true, true},
-        {4096, 15, false, 15, true, false}, {4096, 16, false, 15, true, false},
-        {4096, 7, false, 7, true, true},    {4096, 7, true, 7, false, false},
-        {257, 1, true, 1, false, false},
+    const struct {
+        std::size_t viewSize;
+        int page;
+        bool listMode;
+        int clamped;
+        bool previous, next;
+    } cases[] = {
+        {0, 3, false, 0, false, false},    {1, 0, false, 0, false, false},     {256, 1, false, 0, false, false},
+        {257, 0, false, 0, false, true},   {257, 9, false, 1, true, false},    {512, 1, false, 1, true, false},
+        {513, 1, false, 1, true, true},    {4096, 16, false, 15, true, false}, {4096, 7, false, 7, true, true},
+        {4096, 7, true, 7, false, false},  {257, 1, true, 1, false, false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.viewSize << " entries, page " << c.page);
         const int page = clampPage(c.page, c.viewSize);
-        EXPECT_EQ(page, c.clamped) << c.viewSize << " entries, page " << c.page;
-        EXPECT_EQ(hasPreviousPage(page, c.listMode), c.previous) << c.viewSize << " entries, page " << c.page;
-        EXPECT_EQ(hasNextPage(page, c.viewSize, c.listMode), c.next)
-            << c.viewSize << " entries, page " << c.page;
+        EXPECT_EQ(page, c.clamped);
+        EXPECT_EQ(hasPreviousPage(page, c.listMode), c.previous);
+        EXPECT_EQ(hasNextPage(page, c.viewSize, c.listMode), c.next);
     }
     EXPECT_EQ(lastPage(0), 0);
     EXPECT_EQ(lastPage(256), 0);
     EXPECT_EQ(lastPage(257), 1);
-    EXPECT_EQ(lastPage(4096), 15);
 }
 
 }  // namespace
