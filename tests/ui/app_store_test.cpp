@@ -20,8 +20,7 @@ std::vector<std::uint32_t> addresses(std::uint32_t first, int count) {
 // Loads count entries from 127.0.1.0 and merges the fake probe's outcome for each.
 void loadProbed(MainWindow& window, int count) {
     window.loadRange(addresses(kBase, count));
-    const auto probe = fakeProbe();
-    for (const auto address : addresses(kBase, count)) window.mergeResult(probe(address, 600));
+    for (const auto address : addresses(kBase, count)) window.mergeResult(fakeProbe()(address, 600));
     window.rebuildView();
 }
 
@@ -30,8 +29,7 @@ bool checked(const WindowUnderTest& ui) {
 }
 
 void setOnlineOnly(WindowUnderTest& ui, bool on) {
-    if (checked(ui) != on)
-        SendMessageW(ui.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(ui.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     ui.command(kOnlineOnlyCheckId);
 }
 
@@ -39,21 +37,20 @@ int listCount(const WindowUnderTest& ui) {
     return static_cast<int>(SendMessageW(ui.control(kDetailListId), LVM_GETITEMCOUNT, 0, 0));
 }
 
-int listSelection(const WindowUnderTest& ui) {
-    return static_cast<int>(
-        SendMessageW(ui.control(kDetailListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+int listNext(const WindowUnderTest& ui, UINT flag = LVNI_SELECTED) {
+    return static_cast<int>(SendMessageW(ui.control(kDetailListId), LVM_GETNEXTITEM, WPARAM(-1), flag));
 }
 
-struct PagingCase {
-    int entries;
-    int nextClicks;
-    int expectedPage;
-    bool previousEnabled;
-    bool nextEnabled;
-};
+void expectPageButtons(const WindowUnderTest& ui, bool previous, bool next, int entries) {
+    EXPECT_EQ(isEnabled(ui.control(kPreviousPageButtonId)), previous) << entries << " entries";
+    EXPECT_EQ(isEnabled(ui.control(kNextPageButtonId)), next) << entries << " entries";
+}
 
 TEST(AppStore, PageButtonsFollowTheViewSize) {
-    const PagingCase cases[] = {
+    const struct {
+        int entries, nextClicks, expectedPage;
+        bool previousEnabled, nextEnabled;
+    } cases[] = {
         {256, 0, 0, false, false}, {256, 1, 0, false, false},   {257, 0, 0, false, true},
         {257, 1, 1, true, false},  {257, 3, 1, true, false},    {600, 1, 1, true, true},
         {600, 2, 2, true, false},  {4096, 20, 15, true, false}, {1, 0, 0, false, false},
@@ -63,18 +60,17 @@ TEST(AppStore, PageButtonsFollowTheViewSize) {
         ui.window.loadRange(addresses(kBase, c.entries));
         for (int i = 0; i < c.nextClicks; ++i) ui.command(kNextPageButtonId);
         EXPECT_EQ(ui.window.page, c.expectedPage) << c.entries << " entries";
-        EXPECT_EQ(isEnabled(ui.control(kPreviousPageButtonId)), c.previousEnabled) << c.entries << " entries";
-        EXPECT_EQ(isEnabled(ui.control(kNextPageButtonId)), c.nextEnabled) << c.entries << " entries";
+        expectPageButtons(ui, c.previousEnabled, c.nextEnabled, c.entries);
         EXPECT_EQ(listCount(ui), c.entries);
     }
     ui.window.loadRange(addresses(kBase, 600));
-    ui.command(kNextPageButtonId);
-    ui.command(kNextPageButtonId);
-    ui.command(kPreviousPageButtonId);
-    EXPECT_EQ(ui.window.page, 1);
-    for (int i = 0; i < 3; ++i) ui.command(kPreviousPageButtonId);
-    EXPECT_EQ(ui.window.page, 0);
-    EXPECT_FALSE(isEnabled(ui.control(kPreviousPageButtonId)));
+    for (const auto& [button, page] : {std::pair{kNextPageButtonId, 1}, {kNextPageButtonId, 2},
+                                      {kPreviousPageButtonId, 1}, {kPreviousPageButtonId, 0},
+                                      {kPreviousPageButtonId, 0}}) {
+        ui.command(button);
+        EXPECT_EQ(ui.window.page, page);
+    }
+    expectPageButtons(ui, false, true, 600);
 }
 
 TEST(AppStore, FilterReturnsToPageZeroAndCanEmptyTheView) {
@@ -98,8 +94,7 @@ TEST(AppStore, FilterReturnsToPageZeroAndCanEmptyTheView) {
     setOnlineOnly(ui, true);
     EXPECT_TRUE(ui.window.view.empty());
     EXPECT_EQ(ui.window.page, 0);
-    EXPECT_FALSE(isEnabled(ui.control(kPreviousPageButtonId)));
-    EXPECT_FALSE(isEnabled(ui.control(kNextPageButtonId)));
+    expectPageButtons(ui, false, false, 0);
     EXPECT_EQ(listCount(ui), 0);
 }
 
@@ -129,26 +124,28 @@ TEST(AppStore, MergeDropsResultsOutsideTheTable) {
 }
 
 TEST(AppStore, SelectionSurvivesFilterSortAndModeButNotALoad) {
+    const std::wstring hint = L"点击地址查看详情，双击复制 IP";
+    const std::wstring detail4 = L"127.0.1.4 \u00B7 无响应 \u00B7 \u2014 \u00B7 等待 ICMP 回复超时";
     WindowUnderTest ui;
     loadProbed(ui.window, 20);
     ui.window.selectResult(20);  // out of range: nothing at all
     ui.window.selectResult(-1);
     EXPECT_EQ(ui.window.selectedIndex, -1);
-    EXPECT_EQ(ui.window.detail, L"点击地址查看详情，双击复制 IP");
+    EXPECT_EQ(ui.window.detail, hint);
     EXPECT_FALSE(isEnabled(ui.control(kCopyButtonId)));
 
     ui.window.selectResult(4);  // 127.0.1.4: no response
     EXPECT_EQ(ui.window.selectedIndex, 4);
-    EXPECT_EQ(ui.window.detail, L"127.0.1.4 \u00B7 无响应 \u00B7 \u2014 \u00B7 等待 ICMP 回复超时");
+    EXPECT_EQ(ui.window.detail, detail4);
     EXPECT_TRUE(isEnabled(ui.control(kCopyButtonId)));
 
     ui.command(kListViewButtonId);
-    ui.window.sortByColumn(2);             // latency: online first by time, then no response by address
-    EXPECT_EQ(listSelection(ui), 10 + 2);  // ten online ahead, then 127.0.1.0, .2, .4
+    ui.window.sortByColumn(2);        // latency: online first by time, then no response by address
+    EXPECT_EQ(listNext(ui), 10 + 2);  // ten online ahead, then 127.0.1.0, .2, .4
     setOnlineOnly(ui, true);
     EXPECT_EQ(ui.window.selectedIndex, 4);  // hidden by the filter, still selected
-    EXPECT_EQ(listSelection(ui), -1);
-    EXPECT_EQ(ui.window.detail, L"127.0.1.4 \u00B7 无响应 \u00B7 \u2014 \u00B7 等待 ICMP 回复超时");
+    EXPECT_EQ(listNext(ui), -1);
+    EXPECT_EQ(ui.window.detail, detail4);
     EXPECT_TRUE(isEnabled(ui.control(kCopyButtonId)));
 
     // A load keeps the sort, the mode and the filter box; it clears selection and page.
@@ -156,7 +153,7 @@ TEST(AppStore, SelectionSurvivesFilterSortAndModeButNotALoad) {
     ui.window.loadRange(addresses(kBase, 5));
     EXPECT_EQ(ui.window.selectedIndex, -1);
     EXPECT_EQ(ui.window.page, 0);
-    EXPECT_EQ(ui.window.detail, L"点击地址查看详情，双击复制 IP");
+    EXPECT_EQ(ui.window.detail, hint);
     EXPECT_FALSE(isEnabled(ui.control(kCopyButtonId)));
     EXPECT_EQ(ui.window.sortColumn, 2);
     EXPECT_TRUE(ui.window.sortAscending);
@@ -164,24 +161,31 @@ TEST(AppStore, SelectionSurvivesFilterSortAndModeButNotALoad) {
     EXPECT_TRUE(checked(ui));
 }
 
-TEST(AppStore, ListSelectionFollowsTheSelectedEntryThroughRebuilds) {
+TEST(AppStore, ListSelectionFollowsTheSelectedEntryThroughSorts) {
     WindowUnderTest ui;
     loadProbed(ui.window, 12);
     ui.command(kListViewButtonId);
     ui.window.selectResult(7);  // online, latency 0
     ui.window.rebuildView();
-    EXPECT_EQ(listSelection(ui), 7);  // address order
-    ui.window.sortByColumn(1);        // status: the six online entries first
-    EXPECT_TRUE(ui.window.sortAscending);
-    EXPECT_EQ(listSelection(ui), 3);  // .1 .3 .5 .7
-    ui.window.sortByColumn(1);        // the same header again: the exact reverse
-    EXPECT_FALSE(ui.window.sortAscending);
-    EXPECT_EQ(listSelection(ui), 12 - 1 - 3);
-    ui.window.sortByColumn(4);  // a new column always starts ascending
-    EXPECT_EQ(ui.window.sortColumn, 4);
-    EXPECT_TRUE(ui.window.sortAscending);
-    EXPECT_EQ(SendMessageW(ui.control(kDetailListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED),
-              -1);
+    const struct {
+        int column;
+        bool ascending;
+        int listRow;
+    } steps[] = {
+        {1, true, 3},            // status: the six online entries first, .1 .3 .5 .7
+        {1, false, 12 - 1 - 3},  // the same header again: the exact reverse
+        {4, true, -99},          // a new column always starts ascending (row not checked)
+    };
+    EXPECT_EQ(listNext(ui), 7);  // address order
+    for (const auto& s : steps) {
+        ui.window.sortByColumn(s.column);
+        EXPECT_EQ(ui.window.sortColumn, s.column);
+        EXPECT_EQ(ui.window.sortAscending, s.ascending) << s.column;
+        if (s.listRow != -99) {
+            EXPECT_EQ(listNext(ui), s.listRow) << s.column;
+        }
+    }
+    EXPECT_EQ(listNext(ui, LVNI_FOCUSED), -1);
 }
 
 }  // namespace

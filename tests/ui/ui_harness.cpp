@@ -1,13 +1,12 @@
 #include "ui_harness.h"
 
-#include <commctrl.h>
-
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
 #include "core/icmp_status.h"
 #include "ui/app.h"
-#include "ui/win_handles.h"
 
 namespace calderwynfell::test {
 
@@ -15,21 +14,17 @@ namespace {
 
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
-SIZE frameSizeForClient(HWND window, int width, int height) {
-    RECT rect{0, 0, width, height};
-    if (window) {
-        AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-    } else {
-        AdjustWindowRectEx(&rect, kMainStyle, FALSE, 0);
-    }
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-}
-
 SIZE clientSize(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
     return SIZE{std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)};
+}
+
+template <typename Visit>
+void forEachPixel(const Rendering& r, RECT rect, Visit visit) {
+    for (LONG y = std::max<LONG>(rect.top, 0); y < std::min<LONG>(rect.bottom, r.height); ++y)
+        for (LONG x = std::max<LONG>(rect.left, 0); x < std::min<LONG>(rect.right, r.width); ++x)
+            visit(r.at(x, y));
 }
 
 }  // namespace
@@ -40,14 +35,9 @@ ProbeFunction fakeProbe(int delayMs) {
         Result result;
         result.address = address;
         const std::uint32_t octet = address & 0xFF;
-        if (octet % 2 == 1) {
-            result.status = ProbeStatus::Online;
-            result.latencyMs = octet % 7;
-            result.note = kNoteOnline;
-        } else {
-            result.status = ProbeStatus::NoResponse;
-            result.note = kNoteTimedOut;
-        }
+        result.status = octet % 2 ? ProbeStatus::Online : ProbeStatus::NoResponse;
+        result.latencyMs = octet % 2 ? octet % 7 : 0;
+        result.note = octet % 2 ? kNoteOnline : kNoteTimedOut;
         result.checkedAt = SYSTEMTIME{2026, 3, 4, 5, 8, 4, 9, 0};
         return result;
     };
@@ -68,18 +58,13 @@ WindowUnderTest::WindowUnderTest(ProbeFunction probe, NetworkDiscovery discovery
     window.networkDiscovery = std::move(discovery);
     window.instance = GetModuleHandleW(nullptr);
     window.dpi = static_cast<int>(GetDpiForSystem());
-    const SIZE frame = frameSizeForClient(nullptr, width, height);
-    CreateWindowExW(0, kMainWindowClass, kWindowTitle, kMainStyle, 20, 20, frame.cx, frame.cy, nullptr,
-                    nullptr, window.instance, &window);
+    CreateWindowExW(0, kMainWindowClass, kWindowTitle, kMainStyle, 20, 20, width, height, nullptr, nullptr,
+                    window.instance, &window);
     if (!window.hwnd) return;
     ShowWindow(window.hwnd, SW_SHOWNORMAL);
     UpdateWindow(window.hwnd);
     resizeClient(width, height);
     pump();
-}
-
-WindowUnderTest::~WindowUnderTest() {
-    close();
 }
 
 bool WindowUnderTest::close(int timeoutMs) {
@@ -88,8 +73,7 @@ bool WindowUnderTest::close(int timeoutMs) {
 }
 
 void WindowUnderTest::command(int id, int notification) {
-    SendMessageW(window.hwnd, WM_COMMAND, MAKEWPARAM(id, notification),
-                 reinterpret_cast<LPARAM>(control(id)));
+    SendMessageW(window.hwnd, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(control(id)));
 }
 
 void WindowUnderTest::setRange(const std::wstring& start, const std::wstring& end) {
@@ -99,22 +83,12 @@ void WindowUnderTest::setRange(const std::wstring& start, const std::wstring& en
 
 void WindowUnderTest::pump() {
     MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        // Every destroyed main window posts WM_QUIT; a test run has no loop to end.
-        if (message.message == WM_QUIT) continue;
-        routeLoopMessage(window, message);
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        if (message.message != WM_QUIT) routeLoopMessage(window, message);  // every closed window posts one
 }
 
 void WindowUnderTest::pumpFor(int ms) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
-    for (;;) {
-        pump();
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                  static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)), QS_ALLINPUT);
-    }
+    pumpUntil([] { return false; }, ms);
 }
 
 bool WindowUnderTest::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -134,27 +108,24 @@ bool WindowUnderTest::scanToEnd(int timeoutMs) {
 
 void WindowUnderTest::postKey(UINT vk, HWND target) {
     if (!target) target = GetFocus();
-    if (!target) target = window.hwnd;
-    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target ? target : window.hwnd, WM_KEYDOWN, vk, 1);
     pump();
 }
 
 void WindowUnderTest::setDpi(int dpi) {
     RECT frame{};
     GetWindowRect(window.hwnd, &frame);
-    const int oldDpi = window.dpi;
-    RECT suggested{frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, dpi, oldDpi),
-                   frame.top + MulDiv(frame.bottom - frame.top, dpi, oldDpi)};
+    RECT suggested{frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, dpi, window.dpi),
+                   frame.top + MulDiv(frame.bottom - frame.top, dpi, window.dpi)};
     SendMessageW(window.hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     pump();
 }
 
 void WindowUnderTest::resizeClient(int width, int height) {
-    SIZE frame = frameSizeForClient(window.hwnd, width, height);
-    // Wine's frame of an unmanaged window can differ from what AdjustWindowRectEx says: correct once.
-    for (int pass = 0; pass < 2; ++pass) {
-        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Wine's frames differ from what AdjustWindowRectEx says: measure and correct.
+    SIZE frame{width, height};
+    for (int pass = 0; pass < 3; ++pass) {
+        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         pump();
         const SIZE client = clientSize(window.hwnd);
         if (client.cx == width && client.cy == height) break;
@@ -170,29 +141,36 @@ COLORREF Rendering::at(int x, int y) const {
 
 bool Rendering::save(const std::string& name) const {
     std::string directory = CALDERWYNFELL_TEST_OUTPUT_DIR;
-    if (!directory.empty() && directory.front() == '/')
-        directory = "Z:" + directory;  // a Unix path under Wine
+    if (!directory.empty() && directory.front() == '/') directory = "Z:" + directory;  // Unix path under Wine
     std::error_code error;
     std::filesystem::create_directories(directory, error);
-    const std::string path = directory + "/" + name + ".bmp";
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = std::fopen((directory + "/" + name + ".bmp").c_str(), "wb");
     if (!file) return false;
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = -height;
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    info.biCompression = BI_RGB;
+    BITMAPINFOHEADER info{sizeof(info), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     const auto imageBytes = static_cast<DWORD>(pixels.size() * sizeof(std::uint32_t));
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42;  // "BM"
-    header.bfOffBits = sizeof(header) + sizeof(info);
+    BITMAPFILEHEADER header{0x4D42, 0, 0, 0, sizeof(header) + sizeof(info)};
     header.bfSize = header.bfOffBits + imageBytes;
-    bool written =
-        std::fwrite(&header, sizeof(header), 1, file) == 1 && std::fwrite(&info, sizeof(info), 1, file) == 1;
+    bool written = std::fwrite(&header, sizeof(header), 1, file) == 1 && std::fwrite(&info, sizeof(info), 1, file) == 1;
     if (written && !pixels.empty()) written = std::fwrite(pixels.data(), imageBytes, 1, file) == 1;
     return std::fclose(file) == 0 && written;
+}
+
+DibSurface::DibSurface(int width, int height, COLORREF paper) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader = BITMAPINFOHEADER{sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    dc_.reset(CreateCompatibleDC(nullptr));
+    bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    selected_ = SelectObject(dc_.get(), bitmap_.get());
+    fillSolid(dc_.get(), RECT{0, 0, width, height}, paper);
+}
+
+Rendering DibSurface::take() const {
+    Rendering rendering{width_, height_, {}};
+    GdiFlush();
+    const auto* source = static_cast<const std::uint32_t*>(bits_);
+    if (source) rendering.pixels.assign(source, source + static_cast<std::size_t>(width_) * height_);
+    for (auto& pixel : rendering.pixels) pixel &= 0x00FFFFFF;
+    return rendering;
 }
 
 Rendering renderClient(HWND window) {
@@ -218,20 +196,47 @@ Rendering renderWithChildren(HWND window) {
     return canvas.take();
 }
 
+Rendering renderControl(HWND control) {
+    const SIZE size = clientSize(control);
+    DibSurface surface(size.cx, size.cy);
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.dc()), PRF_CLIENT);
+    return surface.take();
+}
+
 int countColour(const Rendering& rendering, RECT rect, COLORREF colour) {
     int count = 0;
-    const LONG right = std::min<LONG>(rect.right, rendering.width);
-    const LONG bottom = std::min<LONG>(rect.bottom, rendering.height);
-    for (LONG y = std::max<LONG>(rect.top, 0); y < bottom; ++y)
-        for (LONG x = std::max<LONG>(rect.left, 0); x < right; ++x)
-            if (rendering.at(x, y) == colour) ++count;
+    forEachPixel(rendering, rect, [&](COLORREF p) { count += p == colour; });
     return count;
+}
+
+int countInk(const Rendering& rendering, RECT rect, COLORREF ink, COLORREF background) {
+    const auto delta = [&](COLORREF c, int i) {
+        const COLORREF b = background;
+        return i == 0 ? double(GetRValue(c)) - GetRValue(b)
+                      : i == 1 ? double(GetGValue(c)) - GetGValue(b) : double(GetBValue(c)) - GetBValue(b);
+    };
+    const double d[3] = {delta(ink, 0), delta(ink, 1), delta(ink, 2)};
+    const double length2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    int count = 0;
+    forEachPixel(rendering, rect, [&](COLORREF p) {
+        const double v[3] = {delta(p, 0), delta(p, 1), delta(p, 2)};
+        const double share = (v[0] * d[0] + v[1] * d[1] + v[2] * d[2]) / length2;
+        double off2 = 0;
+        for (int c = 0; c < 3; ++c) off2 += (v[c] - share * d[c]) * (v[c] - share * d[c]);
+        count += share >= 0.5 && share <= 1.1 && std::sqrt(off2) <= 24.0;
+    });
+    return count;
+}
+
+std::string hex(COLORREF colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return text;
 }
 
 std::wstring windowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        std::max(GetWindowTextW(window, text.data(), static_cast<int>(text.size())), 0)));
+    text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(window, text.data(), int(text.size())), 0)));
     return text;
 }
 

@@ -14,9 +14,8 @@
 
 namespace calderwynfell::test {
 
-// Deterministic fake probe: odd last octet -> Online with latency octet % 7,
-// even -> NoResponse "等待 ICMP 回复超时"; an optional delay per call; checkedAt
-// is 2026-03-05 08:04:09. Sends nothing.
+// Odd last octet -> Online, latency octet % 7; even -> NoResponse "等待 ICMP 回复超时";
+// checkedAt 2026-03-05 08:04:09; optional delay per call. Sends nothing.
 ProbeFunction fakeProbe(int delayMs = 0);
 // One network "测试网卡" 127.0.0.5 proposing 127.0.0.1 - 127.0.0.254.
 NetworkDiscovery fakeNetworks();
@@ -27,7 +26,7 @@ class WindowUnderTest {
     // The real main window at the given client size in pixels, seams set before creation, shown.
     explicit WindowUnderTest(ProbeFunction probe = fakeProbe(), NetworkDiscovery discovery = fakeNetworks(),
                              int width = 600, int height = 589);
-    ~WindowUnderTest();
+    ~WindowUnderTest() { close(); }
     WindowUnderTest(const WindowUnderTest&) = delete;
     WindowUnderTest& operator=(const WindowUnderTest&) = delete;
 
@@ -57,40 +56,15 @@ struct Rendering {
 
 // A top-down 32-bit DIB section selected into a memory DC, filled with `paper` first.
 class DibSurface {
-public:
-    DibSurface(int width, int height, COLORREF paper = RGB(255, 0, 255)) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_.reset(CreateCompatibleDC(nullptr));
-        bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-        selected_ = SelectObject(dc_.get(), bitmap_.get());
-        const RECT all{0, 0, width, height};
-        fillSolid(dc_.get(), all, paper);
-    }
-    ~DibSurface() {
-        if (selected_) SelectObject(dc_.get(), selected_);
-    }
+   public:
+    DibSurface(int width, int height, COLORREF paper = RGB(255, 0, 255));
+    ~DibSurface() { SelectObject(dc_.get(), selected_); }
     DibSurface(const DibSurface&) = delete;
     DibSurface& operator=(const DibSurface&) = delete;
-
     HDC dc() const { return dc_.get(); }
-    Rendering take() const {
-        Rendering rendering;
-        rendering.width = width_;
-        rendering.height = height_;
-        GdiFlush();
-        const auto* source = static_cast<const std::uint32_t*>(bits_);
-        if (source) rendering.pixels.assign(source, source + static_cast<std::size_t>(width_) * height_);
-        for (auto& pixel : rendering.pixels) pixel &= 0x00FFFFFF;
-        return rendering;
-    }
+    Rendering take() const;
 
-private:
+   private:
     int width_, height_;
     UniqueMemoryDc dc_;
     UniqueBitmap bitmap_;
@@ -100,9 +74,13 @@ private:
 
 Rendering renderClient(HWND window);
 Rendering renderWithChildren(HWND window);
+// A control as it paints itself (an owner-drawn button sends WM_DRAWITEM with its real state).
+Rendering renderControl(HWND control);
 int countColour(const Rendering& rendering, RECT rect, COLORREF colour);
+// Anti-aliased text pixels of `ink` on `background`: at least half-way towards ink, near that line.
+int countInk(const Rendering& rendering, RECT rect, COLORREF ink, COLORREF background);
+std::string hex(COLORREF colour);  // "#RRGGBB"
 
-// Text of any window (edit, button caption).
 std::wstring windowText(HWND window);
 bool isEnabled(HWND window);
 
