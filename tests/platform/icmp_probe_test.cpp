@@ -1,150 +1,129 @@
-// The real probe against loopback and the namespace test bed. Nothing else is
-// ever probed.
+// The probe: its use of the three ICMP calls through stand-ins that record
+// what they are given, and the real thing against loopback and the namespace
+// test bed. Nothing else is ever probed.
 
 #include "core/icmp_probe.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
+#include <string>
 #include <vector>
 
+#include "core/ipv4.h"
 #include "core/scan_engine.h"
-#include "results/text_forms.h"
-#include "test_bed.h"
 
 namespace calderwynfell {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+HANDLE const kFakeHandle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x4C1C));
+constexpr std::uint32_t kAddress = 0x0A010203u;  // 10.1.2.3
+constexpr DWORD kTimeoutMs = 1234;
 
-constexpr std::uint32_t ip(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-    return a << 24 | b << 16 | c << 8 | d;
-}
+// Answers as scripted; checks what each call is given and counts the calls.
+struct Fake {
+    bool createFails = false;
+    DWORD replies = 0;                       // return value of the send
+    ULONG replyStatus = 0, roundTripMs = 0;  // written into the reply when replies != 0
+    DWORD lastError = 0;                     // for a failed create or a send returning 0
+    int creates = 0, sends = 0;
+    std::vector<HANDLE> closed{};
 
-std::int64_t fileTimeMs(const SYSTEMTIME& time) {
-    FILETIME file{};
-    if (!SystemTimeToFileTime(&time, &file)) return -1;
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32) |
-                                     file.dwLowDateTime) /
-           10000;
-}
-
-SYSTEMTIME localNow() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return now;
-}
-
-TEST(IcmpEchoProbe, LoopbackAddressesAnswer) {
-    const std::uint32_t addresses[] = {ip(127, 0, 0, 1), ip(127, 0, 0, 2), ip(127, 1, 2, 3),
-                                       ip(127, 200, 0, 9), ip(127, 255, 255, 254)};
-    for (std::uint32_t address : addresses) {
-        SCOPED_TRACE(::testing::Message() << std::hex << address);
-        const std::int64_t before = fileTimeMs(localNow());
-        const Result result = icmpEchoProbe(address, 1000);
-        const std::int64_t after = fileTimeMs(localNow());
-        EXPECT_EQ(result.address, address);
-        EXPECT_EQ(result.status, ProbeStatus::Online);
-        EXPECT_EQ(result.note, L"收到 ICMP 回复");
-        EXPECT_EQ(result.attempts, 0);
-        EXPECT_LT(result.latencyMs, 1000u);
-        const std::int64_t checked = fileTimeMs(result.checkedAt);
-        EXPECT_GE(checked, before);
-        EXPECT_LE(checked, after);
+    IcmpCalls calls() {
+        IcmpCalls c;
+        c.createFile = [this] {
+            ++creates;
+            SetLastError(lastError);
+            return createFails ? INVALID_HANDLE_VALUE : kFakeHandle;
+        };
+        c.sendEcho = [this](HANDLE handle, IPAddr to, LPVOID request, WORD requestSize,
+                            PIP_OPTION_INFORMATION options, LPVOID reply, DWORD size,
+                            DWORD timeout) -> DWORD {
+            ++sends;
+            EXPECT_EQ(handle, kFakeHandle);
+            const auto* octets = reinterpret_cast<const unsigned char*>(&to);
+            EXPECT_EQ((std::vector<int>(octets, octets + 4)), (std::vector<int>{10, 1, 2, 3}));
+            EXPECT_EQ(std::string(static_cast<const char*>(request), requestSize),
+                      std::string("Calderwynfell diagnostic", 25));  // with its zero byte
+            EXPECT_EQ(options, nullptr);
+            EXPECT_EQ(size, 97u);
+            const auto* bytes = static_cast<const unsigned char*>(reply);
+            EXPECT_TRUE(std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; }));
+            EXPECT_EQ(timeout, kTimeoutMs);
+            SetLastError(replies ? 11010 : lastError);  // after a reply, a stale code that must not matter
+            if (replies == 0) return 0;
+            auto* echo = static_cast<ICMP_ECHO_REPLY*>(reply);
+            echo->Status = replyStatus;
+            echo->RoundTripTime = roundTripMs;
+            return replies;
+        };
+        c.closeHandle = [this](HANDLE handle) { return closed.push_back(handle), TRUE; };
+        return c;
     }
-}
-
-TEST(IcmpEchoProbe, ManyThreadsOnLoopback) {
-    std::vector<std::uint32_t> addresses;
-    for (std::uint32_t i = 0; i < 256; ++i) addresses.push_back(ip(127, 0, 3, 0) + i);
-    std::mutex lock;
-    std::map<std::uint32_t, Result> delivered;
-    std::atomic<bool> stop{false};
-    runScan(
-        addresses, ScanOptions{1000, 1, 64}, stop,
-        [&](Result result) {
-            std::lock_guard guard(lock);
-            delivered.emplace(result.address, std::move(result));
-        },
-        icmpEchoProbe);
-    ASSERT_EQ(delivered.size(), addresses.size());
-    for (std::uint32_t address : addresses) {
-        const Result& result = delivered.at(address);
-        EXPECT_EQ(result.status, ProbeStatus::Online) << std::hex << address;
-        EXPECT_EQ(result.attempts, 1);
-    }
-}
-
-class TestBedProbe : public ::testing::Test {
-   protected:
-    void SetUp() override {
-        bed_ = calderwynfell::testing::loadTestBed();
-        if (!bed_.ready) GTEST_SKIP() << bed_.reason;
-    }
-    calderwynfell::testing::TestBed bed_;
 };
 
-TEST_F(TestBedProbe, AnsweringRangeAnswers) {
-    for (std::uint32_t address :
-         {bed_.answering.front(), bed_.answering[bed_.answering.size() / 2], bed_.answering.back()}) {
-        SCOPED_TRACE(::testing::Message() << std::hex << address);
-        const Result result = icmpEchoProbe(address, 1000);
-        EXPECT_EQ(result.status, ProbeStatus::Online);
-        EXPECT_EQ(result.note, L"收到 ICMP 回复");
-    }
-}
-
-// A silent host costs the whole timeout and no more than a generous margin;
-// checkedAt is taken when the wait is over, not when it began.
-TEST_F(TestBedProbe, SilentHostTimesOut) {
-    constexpr std::int64_t kMarginMs = 1500;
-    const std::pair<std::uint32_t, std::uint32_t> cases[] = {
-        {bed_.silent.front(), 300},
-        {bed_.silent[bed_.silent.size() / 2], 600},
-        {bed_.silent.back(), 1000},
+TEST(IcmpEchoProbeCalls, OutcomesAndHandleLife) {
+    const struct {
+        const char* name;
+        Fake fake;
+        ProbeStatus status;
+        std::uint32_t latencyMs;
+        const wchar_t* note;
+    } cases[] = {
+        {"reply", {false, 1, 0, 12}, ProbeStatus::Online, 12, L"收到 ICMP 回复"},
+        {"reply under a millisecond", {false, 1, 0, 0}, ProbeStatus::Online, 0, L"收到 ICMP 回复"},
+        {"reply says unreachable", {false, 1, 11003, 25}, ProbeStatus::NoResponse, 0, L"目标主机不可达"},
+        {"time-out", {false, 0, 0, 0, 11010}, ProbeStatus::NoResponse, 0, L"等待 ICMP 回复超时"},
+        {"send rejected", {false, 0, 0, 0, 87}, ProbeStatus::Error, 0, L"ICMP 状态 87"},
+        {"general failure", {false, 0, 0, 0, 11050}, ProbeStatus::Error, 0, L"本机网络发送失败"},
+        {"no handle", {true, 0, 0, 0, 5}, ProbeStatus::Error, 0, L"无法创建 ICMP 句柄：5"},
     };
-    for (const auto& [address, timeoutMs] : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << address << std::dec << " timeout " << timeoutMs);
-        const std::int64_t wallBefore = fileTimeMs(localNow());
-        const auto start = Clock::now();
-        const Result result = icmpEchoProbe(address, timeoutMs);
-        const double elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        EXPECT_EQ(result.status, ProbeStatus::NoResponse);
-        EXPECT_EQ(result.note, L"等待 ICMP 回复超时");
-        EXPECT_EQ(result.latencyMs, 0u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fake fake = c.fake;
+        const Result result = icmpEchoProbeWith(fake.calls(), kAddress, kTimeoutMs);
+        EXPECT_EQ(result.address, kAddress);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.latencyMs, c.latencyMs);
+        EXPECT_EQ(result.note, c.note);
         EXPECT_EQ(result.attempts, 0);
-        // The platform's timer counts whole milliseconds from its own start.
-        EXPECT_GE(elapsed, timeoutMs - 1.0);
-        EXPECT_LE(elapsed, static_cast<double>(timeoutMs + kMarginMs));
-        // Local time has a coarser tick than the steady clock: allow 50 ms.
-        EXPECT_GE(fileTimeMs(result.checkedAt) - wallBefore, static_cast<std::int64_t>(timeoutMs) - 50);
+        EXPECT_NE(result.checkedAt.wYear, 0) << "checkedAt is set on every path";
+        EXPECT_EQ(fake.creates, 1);
+        EXPECT_EQ(fake.sends, fake.createFails ? 0 : 1);
+        // closed exactly once, and nothing to close without a handle
+        EXPECT_EQ(fake.closed, fake.createFails ? std::vector<HANDLE>{} : std::vector<HANDLE>{kFakeHandle});
     }
 }
 
-// Replies must reach the probe that asked: answering and silent hosts probed
-// at the same time by 64 threads each get their own outcome.
-TEST_F(TestBedProbe, ConcurrentProbesKeepTheirOwnReplies) {
+constexpr std::uint32_t kLoopback = 127u << 24;
+const wchar_t* const kOnline = L"收到 ICMP 回复";
+const wchar_t* const kTimedOut = L"等待 ICMP 回复超时";
+
+std::int64_t localNowMs(const SYSTEMTIME* time = nullptr) {
+    SYSTEMTIME now{};
+    if (!time) GetLocalTime(&now);
+    FILETIME file{};
+    if (!SystemTimeToFileTime(time ? time : &now, &file)) return -1;
+    return static_cast<std::int64_t>((std::uint64_t{file.dwHighDateTime} << 32) | file.dwLowDateTime) / 10000;
+}
+
+// Every address probed at once through the scan engine; address -> answered.
+void expectSweep(const std::map<std::uint32_t, bool>& answers, std::uint32_t timeoutMs) {
     std::vector<std::uint32_t> addresses;
-    std::map<std::uint32_t, bool> answers;
-    for (std::size_t i = 0; i < 64; ++i) {
-        addresses.push_back(bed_.answering[i]);
-        answers[bed_.answering[i]] = true;
-        addresses.push_back(bed_.silent[i]);
-        answers[bed_.silent[i]] = false;
-    }
-    for (std::uint32_t i = 1; i <= 64; ++i) {
-        addresses.push_back(ip(127, 0, 9, 0) + i);
-        answers[ip(127, 0, 9, 0) + i] = true;
-    }
+    for (const auto& entry : answers) addresses.push_back(entry.first);
     std::mutex lock;
     std::map<std::uint32_t, Result> delivered;
     std::atomic<bool> stop{false};
     runScan(
-        addresses, ScanOptions{300, 1, 64}, stop,
+        addresses, ScanOptions{timeoutMs, 1, 64}, stop,
         [&](Result result) {
             std::lock_guard guard(lock);
             delivered.emplace(result.address, std::move(result));
@@ -155,8 +134,102 @@ TEST_F(TestBedProbe, ConcurrentProbesKeepTheirOwnReplies) {
         SCOPED_TRACE(::testing::Message() << std::hex << address);
         const Result& result = delivered.at(address);
         EXPECT_EQ(result.status, answering ? ProbeStatus::Online : ProbeStatus::NoResponse);
-        EXPECT_EQ(result.note, answering ? L"收到 ICMP 回复" : L"等待 ICMP 回复超时");
+        EXPECT_EQ(result.note, answering ? kOnline : kTimedOut);
+        EXPECT_EQ(result.attempts, 1);
     }
+}
+
+TEST(IcmpEchoProbe, LoopbackAddressesAnswer) {
+    for (std::uint32_t address : {0x000001u, 0x000002u, 0x010203u, 0xC80009u, 0xFFFFFEu}) {
+        address |= kLoopback;
+        SCOPED_TRACE(::testing::Message() << std::hex << address);
+        const std::int64_t before = localNowMs();
+        const Result result = icmpEchoProbe(address, 1000);
+        const std::int64_t checked = localNowMs(&result.checkedAt);
+        EXPECT_EQ(result.address, address);
+        EXPECT_EQ(result.status, ProbeStatus::Online);
+        EXPECT_EQ(result.note, kOnline);
+        EXPECT_EQ(result.attempts, 0);
+        EXPECT_LT(result.latencyMs, 1000u);
+        EXPECT_GE(checked, before);
+        EXPECT_LE(checked, localNowMs());
+    }
+}
+
+TEST(IcmpEchoProbe, ManyThreadsOnLoopback) {
+    std::map<std::uint32_t, bool> answers;
+    for (std::uint32_t i = 0; i < 256; ++i) answers[kLoopback | 0x300u | i] = true;
+    expectSweep(answers, 1000);
+}
+
+// The namespace test bed made by the ctest fixture: the first line of the
+// state file scripts/testbed writes is "ready ANSWERING SILENT" or why not.
+class TestBedProbe : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        if (const std::string reason = load(); !reason.empty()) GTEST_SKIP() << "no test bed: " << reason;
+    }
+
+    std::string load() {
+        const char* state = std::getenv("CALDERWYNFELL_TESTBED_STATE");
+        if (!state) return "CALDERWYNFELL_TESTBED_STATE not set (run through ctest, as root)";
+        std::ifstream file(state[0] == '/' ? std::string("Z:") + state
+                                           : state);  // a Unix path seen from Wine
+        std::string line, word, answering, silent;
+        if (!std::getline(file, line)) return std::string("state file ") + state + " missing";
+        std::istringstream(line) >> word >> answering >> silent;
+        if (word != "ready") return line;
+        if (!hosts(answering, answering_) || !hosts(silent, silent_))
+            return "not /24 ranges in 198.18.0.0/15: " + line;
+        return {};
+    }
+
+    // Only a /24 inside 198.18.0.0/15, never anything else.
+    static bool hosts(const std::string& cidr, std::vector<std::uint32_t>& out) {
+        std::uint32_t network = 0;
+        if (cidr.size() < 3 || cidr.substr(cidr.size() - 3) != "/24" ||
+            !parseIpv4(std::wstring(cidr.begin(), cidr.end() - 3), network) || (network & 0xFFu) != 0 ||
+            (network >> 17) != ((198u << 7) | 9u))
+            return false;
+        for (std::uint32_t host = 1; host < 255; ++host) out.push_back(network + host);
+        return true;
+    }
+
+    std::vector<std::uint32_t> answering_, silent_;
+};
+
+// A silent host costs the whole timeout and no more than a generous margin;
+// checkedAt is taken when the wait is over, not when it began.
+TEST_F(TestBedProbe, SilentHostTimesOut) {
+    const std::pair<std::uint32_t, std::uint32_t> cases[] = {
+        {silent_.front(), 300}, {silent_[silent_.size() / 2], 600}, {silent_.back(), 1000}};
+    for (const auto& [address, timeoutMs] : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << address << std::dec << " timeout " << timeoutMs);
+        const std::int64_t wallBefore = localNowMs();
+        const auto start = std::chrono::steady_clock::now();
+        const Result result = icmpEchoProbe(address, timeoutMs);
+        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(result.status, ProbeStatus::NoResponse);
+        EXPECT_EQ(result.note, kTimedOut);
+        EXPECT_EQ(result.latencyMs, 0u);
+        EXPECT_EQ(result.attempts, 0);
+        // The platform's timer counts whole milliseconds; local time ticks coarser.
+        EXPECT_GE(elapsed.count(), timeoutMs - 1.0);
+        EXPECT_LE(elapsed.count(), timeoutMs + 1500.0);
+        EXPECT_GE(localNowMs(&result.checkedAt) - wallBefore, std::int64_t{timeoutMs} - 50);
+    }
+}
+
+// Replies must reach the probe that asked, with answering and silent hosts
+// in flight together; both ends of the answering range included.
+TEST_F(TestBedProbe, ConcurrentProbesKeepTheirOwnReplies) {
+    std::map<std::uint32_t, bool> answers{{answering_.back(), true}};
+    for (std::uint32_t i = 0; i < 64; ++i) {
+        answers[answering_[i]] = true;
+        answers[silent_[i]] = false;
+        answers[kLoopback + 0x901u + i] = true;
+    }
+    expectSweep(answers, 300);
 }
 
 }  // namespace
