@@ -7,8 +7,9 @@
 #include <gtest/gtest.h>
 #include <ws2tcpip.h>
 
-#include <cstring>
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,87 +19,58 @@
 namespace calderwynfell {
 namespace {
 
-struct FakeAddress {
-    int family = AF_INET;
-    const char* text = "";  // dotted IPv4; ignored for other families
-    std::uint8_t prefix = 24;
-    bool noSocketAddress = false;
-};
-
 struct FakeAdapter {
-    const wchar_t* name = L"以太网";  // nullptr: no name pointer at all
-    IF_OPER_STATUS operStatus = IfOperStatusUp;
-    DWORD ifType = IF_TYPE_ETHERNET_CSMACD;
-    std::vector<FakeAddress> unicast;
-    std::vector<FakeAddress> gateways;
+    const wchar_t* name;  // nullptr: no name pointer at all
+    IF_OPER_STATUS operStatus;
+    DWORD ifType;
+    // "a.b.c.d/prefix", "v6" for an IPv6 address, "" for no socket address
+    std::vector<std::wstring> unicast, gateways = {};
 };
 
 // Owns everything the adapter records point to; the records themselves are
-// written into the buffer the walk hands over, as the platform does.
+// written into the buffer the walk hands over, as the platform does. Deques
+// never move what the records already point to.
 class FakePlatform {
    public:
-    struct Reply {
-        ULONG status;
-        ULONG sizeWritten;  // for ERROR_BUFFER_OVERFLOW
-    };
-    struct Call {
-        ULONG family, flags;
-        bool reservedNull, bufferZeroed;
-        ULONG size;
-    };
-
-    FakePlatform(std::vector<FakeAdapter> adapters, std::vector<Reply> replies)
+    // Each reply is an error code, or from 1000 up the bigger buffer size
+    // asked for with ERROR_BUFFER_OVERFLOW; once they run out, success.
+    FakePlatform(std::vector<FakeAdapter> adapters, std::vector<ULONG> replies = {})
         : adapters_(std::move(adapters)), replies_(std::move(replies)) {}
 
-    AdapterAddressesQuery query() {
-        return [this](ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size) {
-            return answer(family, flags, reserved, buffer, size);
-        };
-    }
-    const std::vector<Call>& calls() const { return calls_; }
-
-   private:
-    ULONG answer(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size) {
-        Call call{family, flags, reserved == nullptr, true, *size};
+    ULONG operator()(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size) {
+        EXPECT_EQ(family, static_cast<ULONG>(AF_INET));
+        EXPECT_EQ(flags, 0x8Eu);
+        EXPECT_EQ(reserved, nullptr);
         const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
-        for (ULONG i = 0; buffer && i < *size; ++i) call.bufferZeroed = call.bufferZeroed && bytes[i] == 0;
-        calls_.push_back(call);
-
-        const Reply reply =
-            calls_.size() <= replies_.size() ? replies_[calls_.size() - 1] : Reply{NO_ERROR, 0};
-        if (reply.status == ERROR_BUFFER_OVERFLOW) {
-            *size = reply.sizeWritten;
-            return ERROR_BUFFER_OVERFLOW;
-        }
-        if (reply.status != NO_ERROR) return reply.status;
-        const ULONG needed = static_cast<ULONG>(adapters_.size() * sizeof(IP_ADAPTER_ADDRESSES));
-        if (buffer == nullptr || *size < needed) {
-            ADD_FAILURE() << "success reported into a buffer of " << *size << " bytes, " << needed
-                          << " needed";
+        EXPECT_TRUE(!buffer || std::all_of(bytes, bytes + *size, [](auto b) { return b == 0; }));
+        sizesPassed.push_back(*size);
+        const ULONG reply = sizesPassed.size() <= replies_.size() ? replies_[sizesPassed.size() - 1] : 0;
+        if (reply >= 1000) *size = reply;
+        if (reply != 0) return reply >= 1000 ? ERROR_BUFFER_OVERFLOW : reply;
+        // a success the records would not fit into: the walk must not find anything
+        if (!buffer || *size < adapters_.size() * sizeof(IP_ADAPTER_ADDRESSES))
             return ERROR_INVALID_PARAMETER;
-        }
         layOut(buffer);
         return NO_ERROR;
     }
+    std::vector<ULONG> sizesPassed;
 
-    SOCKET_ADDRESS socketAddress(const FakeAddress& fake) {
+   private:
+    SOCKET_ADDRESS socketAddress(const std::wstring& text) {
         SOCKET_ADDRESS result{};
-        if (fake.noSocketAddress) return result;
-        if (fake.family == AF_INET) {
-            sockaddr_in& in = v4_.emplace_back();
-            in.sin_family = AF_INET;
-            std::uint32_t host = 0;
-            EXPECT_TRUE(parseIpv4(std::wstring(fake.text, fake.text + std::strlen(fake.text)), host));
-            in.sin_addr.s_addr = htonl(host);
-            result.lpSockaddr = reinterpret_cast<sockaddr*>(&in);
-            result.iSockaddrLength = sizeof(in);
-        } else {
-            sockaddr_in6& in6 = v6_.emplace_back();
-            in6.sin6_family = AF_INET6;
-            in6.sin6_addr.s6_addr[15] = 1;
-            result.lpSockaddr = reinterpret_cast<sockaddr*>(&in6);
-            result.iSockaddrLength = sizeof(in6);
+        if (text.empty()) return result;
+        sockaddr_in6& storage = sockets_.emplace_back();
+        result.lpSockaddr = reinterpret_cast<sockaddr*>(&storage);
+        result.iSockaddrLength = sizeof(storage);
+        if (text == L"v6") {
+            storage.sin6_family = AF_INET6;  // ::
+            return result;
         }
+        auto& in = reinterpret_cast<sockaddr_in&>(storage);
+        in.sin_family = AF_INET;
+        std::uint32_t host = 0;
+        EXPECT_TRUE(parseIpv4(text.substr(0, text.find(L'/')), host)) << toUtf8(text);
+        in.sin_addr.s_addr = htonl(host);
         return result;
     }
 
@@ -106,46 +78,33 @@ class FakePlatform {
         for (std::size_t i = 0; i < adapters_.size(); ++i) {
             const FakeAdapter& fake = adapters_[i];
             IP_ADAPTER_ADDRESSES& adapter = records[i];
-            adapter.Length = sizeof(adapter);
             adapter.Next = i + 1 < adapters_.size() ? &records[i + 1] : nullptr;
             adapter.OperStatus = fake.operStatus;
             adapter.IfType = fake.ifType;
-            adapter.FriendlyName = fake.name ? names_.emplace_back(fake.name).data() : nullptr;
-            IP_ADAPTER_UNICAST_ADDRESS** unicastLink = &adapter.FirstUnicastAddress;
-            for (const FakeAddress& a : fake.unicast) {
-                IP_ADAPTER_UNICAST_ADDRESS& u = unicast_.emplace_back();
-                u.Address = socketAddress(a);
-                u.OnLinkPrefixLength = a.prefix;
-                *unicastLink = &u;
+            adapter.FriendlyName = const_cast<PWCHAR>(fake.name);
+            auto** unicastLink = &adapter.FirstUnicastAddress;
+            for (const std::wstring& text : fake.unicast) {
+                auto& u = *(*unicastLink = &unicast_.emplace_back());
+                u.Address = socketAddress(text);
+                const auto slash = text.find(L'/');
+                u.OnLinkPrefixLength = slash == std::wstring::npos ? 24 : std::stoi(text.substr(slash + 1));
                 unicastLink = &u.Next;
             }
-            IP_ADAPTER_GATEWAY_ADDRESS_LH** gatewayLink = &adapter.FirstGatewayAddress;
-            for (const FakeAddress& g : fake.gateways) {
-                IP_ADAPTER_GATEWAY_ADDRESS_LH& gateway = gateways_.emplace_back();
-                gateway.Address = socketAddress(g);
-                *gatewayLink = &gateway;
-                gatewayLink = &gateway.Next;
+            auto** gatewayLink = &adapter.FirstGatewayAddress;
+            for (const std::wstring& text : fake.gateways) {
+                auto& g = *(*gatewayLink = &gateways_.emplace_back());
+                g.Address = socketAddress(text);
+                gatewayLink = &g.Next;
             }
         }
     }
 
     std::vector<FakeAdapter> adapters_;
-    std::vector<Reply> replies_;
-    std::vector<Call> calls_;
-    // deques: growing them never moves what the records already point to
-    std::deque<std::wstring> names_;
-    std::deque<sockaddr_in> v4_;
-    std::deque<sockaddr_in6> v6_;
-    std::deque<IP_ADAPTER_UNICAST_ADDRESS> unicast_{};
-    std::deque<IP_ADAPTER_GATEWAY_ADDRESS_LH> gateways_{};
+    std::vector<ULONG> replies_;
+    std::deque<sockaddr_in6> sockets_;
+    std::deque<IP_ADAPTER_UNICAST_ADDRESS> unicast_;
+    std::deque<IP_ADAPTER_GATEWAY_ADDRESS_LH> gateways_;
 };
-
-FakeAddress v4(const char* text, std::uint8_t prefix = 24) {
-    return {AF_INET, text, prefix, false};
-}
-FakeAddress v6() {
-    return {AF_INET6, "", 64, false};
-}
 
 std::vector<std::wstring> describe(const std::vector<LocalNetwork>& networks) {
     std::vector<std::wstring> lines;
@@ -156,84 +115,51 @@ std::vector<std::wstring> describe(const std::vector<LocalNetwork>& networks) {
     return lines;
 }
 
+constexpr DWORD kEthernet = IF_TYPE_ETHERNET_CSMACD;
+
 TEST(DiscoverLocalNetworks, FiltersAdaptersAndAddresses) {
-    FakePlatform platform(
-        {
-            {L"down", IfOperStatusDown, IF_TYPE_ETHERNET_CSMACD, {v4("10.9.9.9")}, {v4("10.9.9.1")}},
-            {L"testing", IfOperStatusTesting, IF_TYPE_ETHERNET_CSMACD, {v4("10.8.8.8")}, {}},
-            {L"loopback", IfOperStatusUp, IF_TYPE_SOFTWARE_LOOPBACK, {v4("127.0.0.1", 8)}, {}},
-            {L"以太网",
-             IfOperStatusUp,
-             IF_TYPE_ETHERNET_CSMACD,
-             {v6(), v4("169.254.3.4", 16), FakeAddress{AF_INET, "", 24, true}, v4("10.1.2.3", 33),
-              v4("192.168.1.23", 24), v4("10.20.30.40", 8)},
-             {v6(), v4("0.0.0.0"), v4("192.168.1.1")}},
-            {nullptr, IfOperStatusUp, IF_TYPE_IEEE80211, {v4("172.16.5.9", 20)}, {v4("0.0.0.0"), v6()}},
-            {L"", IfOperStatusUp, IF_TYPE_PPP, {v4("100.64.0.7", 32)}, {}},
-        },
-        {});
-    const auto networks = discoverLocalNetworks(platform.query());
+    FakePlatform platform({
+        {L"down", IfOperStatusDown, kEthernet, {L"10.9.9.9"}, {L"10.9.9.1"}},
+        {L"testing", IfOperStatusTesting, kEthernet, {L"10.8.8.8"}},
+        {L"loopback", IfOperStatusUp, IF_TYPE_SOFTWARE_LOOPBACK, {L"127.0.0.1/8"}},
+        {L"以太网",
+         IfOperStatusUp,
+         kEthernet,
+         {L"v6", L"169.254.3.4/16", L"", L"10.1.2.3/33", L"192.168.1.23/24", L"10.20.30.40/8"},
+         {L"v6", L"0.0.0.0", L"192.168.1.1"}},
+        {nullptr, IfOperStatusUp, IF_TYPE_IEEE80211, {L"172.16.5.9/20"}, {L"0.0.0.0", L"v6", L""}},
+        {L"", IfOperStatusUp, IF_TYPE_PPP, {L"100.64.0.7/32"}},
+    });
     const std::vector<std::wstring> expected = {
         L"以太网|192.168.1.23|192.168.1.1-192.168.1.254|gw",
         L"以太网（当前 /24）|10.20.30.40|10.20.30.1-10.20.30.254|gw",
         L"IPv4|172.16.5.9|172.16.0.1-172.16.15.254",
         L"|100.64.0.7|100.64.0.7-100.64.0.7",
     };
-    EXPECT_EQ(describe(networks), expected);
+    EXPECT_EQ(describe(discoverLocalNetworks(std::ref(platform))), expected);
 }
-
-TEST(DiscoverLocalNetworks, OnlyLoopbackAndLinkLocalGiveNothing) {
-    FakePlatform platform({{L"lo", IfOperStatusUp, IF_TYPE_SOFTWARE_LOOPBACK, {v4("127.0.0.1", 8)}, {}},
-                           {L"eth", IfOperStatusUp, IF_TYPE_ETHERNET_CSMACD, {v4("169.254.7.7", 16)}, {}}},
-                          {});
-    EXPECT_TRUE(discoverLocalNetworks(platform.query()).empty());
-}
-
-struct BufferCase {
-    const char* name;
-    std::vector<FakePlatform::Reply> replies;
-    std::vector<ULONG> sizesPassed;  // the size argument of each call made
-    bool found;
-};
 
 TEST(DiscoverLocalNetworks, BufferSizingAndAtMostThreeCalls) {
-    const BufferCase cases[] = {
-        {"first call succeeds", {{NO_ERROR, 0}}, {16384}, true},
-        {"one bigger buffer", {{ERROR_BUFFER_OVERFLOW, 40000}, {NO_ERROR, 0}}, {16384, 40000}, true},
-        {"two bigger buffers",
-         {{ERROR_BUFFER_OVERFLOW, 20000}, {ERROR_BUFFER_OVERFLOW, 30001}, {NO_ERROR, 0}},
-         {16384, 20000, 30001},
-         true},
-        {"three overflows",
-         {{ERROR_BUFFER_OVERFLOW, 20000}, {ERROR_BUFFER_OVERFLOW, 30000}, {ERROR_BUFFER_OVERFLOW, 40000}},
-         {16384, 20000, 30000},
-         false},
-        {"a smaller buffer is taken too",
-         {{ERROR_BUFFER_OVERFLOW, 3000}, {NO_ERROR, 0}},
-         {16384, 3000},
-         true},
-        {"no adapters", {{ERROR_NO_DATA, 0}}, {16384}, false},
-        {"failure after an overflow",
-         {{ERROR_BUFFER_OVERFLOW, 20000}, {ERROR_NOT_ENOUGH_MEMORY, 0}},
-         {16384, 20000},
-         false},
-        {"invalid parameter", {{ERROR_INVALID_PARAMETER, 0}}, {16384}, false},
+    const struct {
+        const char* name;
+        std::vector<ULONG> replies;
+        std::vector<ULONG> sizesPassed;
+        bool found;
+    } cases[] = {
+        {"first call succeeds", {}, {16384}, true},
+        {"one bigger buffer", {40000}, {16384, 40000}, true},
+        {"two bigger buffers", {20000, 30001}, {16384, 20000, 30001}, true},
+        {"three overflows", {20000, 30000, 40000}, {16384, 20000, 30000}, false},
+        {"a smaller buffer is taken too", {3000}, {16384, 3000}, true},
+        {"no adapters", {ERROR_NO_DATA}, {16384}, false},
+        {"failure after an overflow", {20000, ERROR_NOT_ENOUGH_MEMORY}, {16384, 20000}, false},
+        {"invalid parameter", {ERROR_INVALID_PARAMETER}, {16384}, false},
     };
-    for (const BufferCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakePlatform platform({{L"eth", IfOperStatusUp, IF_TYPE_ETHERNET_CSMACD, {v4("10.0.0.5")}, {}}},
-                              c.replies);
-        const auto networks = discoverLocalNetworks(platform.query());
-        EXPECT_EQ(!networks.empty(), c.found);
-        std::vector<ULONG> sizes;
-        for (const auto& call : platform.calls()) {
-            sizes.push_back(call.size);
-            EXPECT_EQ(call.family, static_cast<ULONG>(AF_INET));
-            EXPECT_EQ(call.flags, 0x8Eu);
-            EXPECT_TRUE(call.reservedNull);
-            EXPECT_TRUE(call.bufferZeroed);
-        }
-        EXPECT_EQ(sizes, c.sizesPassed);
+        FakePlatform platform({{L"eth", IfOperStatusUp, kEthernet, {L"10.0.0.5"}}}, c.replies);
+        EXPECT_EQ(!discoverLocalNetworks(std::ref(platform)).empty(), c.found);
+        EXPECT_EQ(platform.sizesPassed, c.sizesPassed);
     }
 }
 
@@ -241,8 +167,9 @@ TEST(DiscoverLocalNetworks, BufferSizingAndAtMostThreeCalls) {
 // never proposed and every proposal is a range the window can scan.
 TEST(DiscoverLocalNetworks, RealAdapters) {
     const auto networks = discoverLocalNetworks();
-    for (const LocalNetwork& network : networks) {
-        SCOPED_TRACE(toUtf8(network.label + L" " + network.localAddressText));
+    for (std::size_t i = 0; i < networks.size(); ++i) {
+        const LocalNetwork& network = networks[i];
+        std::printf("discovered: %s\n", toUtf8(describe({network})[0]).c_str());
         std::uint32_t local = 0;
         ASSERT_TRUE(parseIpv4(network.localAddressText, local));
         EXPECT_NE(local >> 24, 127u);
@@ -251,14 +178,7 @@ TEST(DiscoverLocalNetworks, RealAdapters) {
         std::wstring message;
         EXPECT_TRUE(expandRange(network.startText, network.endText, addresses, message));
         EXPECT_LE(addresses.size(), kMaxScanAddresses);
-    }
-    for (std::size_t i = 1; i < networks.size(); ++i) {
-        EXPECT_FALSE(!networks[i - 1].hasGateway && networks[i].hasGateway) << "gateway networks come first";
-    }
-    for (const LocalNetwork& n : networks) {
-        std::printf("discovered: %s\n", toUtf8(n.label + L" · " + n.localAddressText + L" " + n.startText +
-                                               L"-" + n.endText + (n.hasGateway ? L" gateway" : L""))
-                                            .c_str());
+        EXPECT_FALSE(i > 0 && network.hasGateway && !networks[i - 1].hasGateway) << "gateway networks first";
     }
 }
 
