@@ -71,7 +71,7 @@ TEST(ExpandRange, OutcomesAndErrorOrder) {
         std::vector<std::uint32_t> list = {7, 8, 9};
         std::wstring message = L"previous message";
         const bool ok = expandRange(c.start, c.end, list, message);
-        EXPECT_EQ(ok, c.message == nullptr);
+        ASSERT_EQ(ok, c.message == nullptr);
         if (!ok) {
             EXPECT_EQ(message, c.message);  // overwritten, not appended
             EXPECT_EQ(list, (std::vector<std::uint32_t>{7, 8, 9}));

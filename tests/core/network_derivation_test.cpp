@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "core/ipv4.h"
@@ -55,13 +54,6 @@ TEST(DeriveRange, EveryPrefixGivesAnAcceptedRange) {
     }
 }
 
-TEST(IsLinkLocal, Boundaries) {
-    EXPECT_TRUE(isLinkLocal(ip(169, 254, 0, 0)));
-    EXPECT_TRUE(isLinkLocal(ip(169, 254, 255, 255)));
-    EXPECT_FALSE(isLinkLocal(ip(169, 253, 255, 255)));
-    EXPECT_FALSE(isLinkLocal(ip(169, 255, 0, 0)));
-}
-
 AdapterAddress entry(const wchar_t* name, std::uint32_t address, std::uint32_t prefix, bool gateway) {
     AdapterAddress a;
     if (name) a.friendlyName = name;
@@ -81,32 +73,24 @@ TEST(DeriveLocalNetworks, FieldsOfOneCandidate) {
     EXPECT_TRUE(got[0].hasGateway);
 }
 
-TEST(DeriveLocalNetworks, Labels) {
-    const std::tuple<const wchar_t*, std::uint32_t, const wchar_t*> cases[] = {
-        {L"WLAN", 24, L"WLAN"}, {L"WLAN", 8, L"WLAN（当前 /24）"}, {nullptr, 24, L"IPv4"},  // no name given
-        {nullptr, 16, L"IPv4（当前 /24）"}, {L"", 0, L"（当前 /24）"},
-    };
-    for (const auto& [name, prefix, label] : cases) {
-        const auto got = deriveLocalNetworks({entry(name, ip(10, 1, 2, 3), prefix, false)});
-        ASSERT_EQ(got.size(), 1u);
-        EXPECT_EQ(got[0].label, label);
-    }
-}
-
 std::vector<std::wstring> labelsOf(const std::vector<AdapterAddress>& input) {
     std::vector<std::wstring> labels;
     for (const auto& n : deriveLocalNetworks(input)) labels.push_back(n.label);
     return labels;
 }
 
-TEST(DeriveLocalNetworks, FiltersThenGatewayNetworksFirstInPlatformOrder) {
+TEST(DeriveLocalNetworks, FiltersLabelsAndPutsGatewayNetworksFirst) {
     const struct {
         std::vector<AdapterAddress> input;
         std::vector<std::wstring> labels;
     } cases[] = {
-        {{entry(L"a", ip(169, 254, 10, 20), 16, true), entry(L"b", ip(10, 1, 2, 3), 33, true),
-          entry(L"c", ip(10, 1, 2, 3), 255, true), entry(L"d", ip(10, 1, 2, 3), 32, false)},
-         {L"d"}},
+        {{entry(L"a", ip(169, 254, 0, 0), 16, true), entry(L"b", ip(10, 1, 2, 3), 33, true),
+          entry(L"c", ip(10, 1, 2, 3), 255, true), entry(L"d", ip(169, 254, 255, 255), 16, false),
+          entry(L"e", ip(169, 253, 255, 255), 32, false), entry(L"f", ip(169, 255, 0, 0), 32, false)},
+         {L"e", L"f"}},  // link-local and overlong prefixes are skipped
+        {{entry(L"WLAN", ip(10, 1, 2, 3), 8, false), entry(nullptr, ip(10, 1, 2, 3), 24, false),
+          entry(nullptr, ip(10, 1, 2, 3), 16, false), entry(L"", ip(10, 1, 2, 3), 0, false)},
+         {L"WLAN（当前 /24）", L"IPv4", L"IPv4（当前 /24）", L"（当前 /24）"}},  // IPv4 when unnamed
         {{}, {}},
         {{entry(L"a", ip(10, 0, 0, 1), 24, false), entry(L"b", ip(10, 0, 1, 1), 24, true)}, {L"b", L"a"}},
         {{entry(L"a", ip(10, 0, 0, 1), 24, false), entry(L"b", ip(10, 0, 1, 1), 24, false)}, {L"a", L"b"}},
