@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "ui/matrix_geometry.h"
-#include "ui_harness.h"
 #include "views_support.h"
 
 namespace calderwynfell::test {
@@ -20,33 +19,24 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kSelectedFrame = RGB(8, 127, 112);
 constexpr COLORREF kNormalFrame = RGB(215, 225, 225);
 constexpr COLORREF kNotCheckedFill = RGB(250, 252, 252);
+constexpr COLORREF kGreyText = RGB(99, 119, 124);
 
-// The octet is anti-aliased, so its strongest pixel is a blend of fill and text
-// colour: it must lie on the line between the two, well away from the fill.
+// The octet is anti-aliased: the pixel furthest from the fill must lie on the
+// line from the fill to the text colour, well away from the fill.
 bool drawnInColour(const Rendering& r, const matrix::CellBox& b, COLORREF fill, COLORREF text) {
-    auto channels = [](COLORREF c) {
-        return std::array<double, 3>{double(GetRValue(c)), double(GetGValue(c)), double(GetBValue(c))};
-    };
-    const auto f = channels(fill), t = channels(text);
-    std::array<double, 3> strongest{};
-    double strongestDistance = -1;
+    using Rgb = std::array<double, 3>;
+    auto rgb = [](COLORREF c) { return Rgb{double(GetRValue(c)), double(GetGValue(c)), double(GetBValue(c))}; };
+    const Rgb f = rgb(fill), t = rgb(text);
+    auto offset = [&](const Rgb& p) { return Rgb{p[0] - f[0], p[1] - f[1], p[2] - f[2]}; };
+    auto dot = [](const Rgb& a, const Rgb& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    Rgb strongest{};
     for (int y = b.top + 1; y < b.bottom - 1; ++y)
-        for (int x = b.left + 1; x < b.right - 1; ++x) {
-            const auto p = channels(r.at(x, y));
-            const double distance =
-                (p[0] - f[0]) * (p[0] - f[0]) + (p[1] - f[1]) * (p[1] - f[1]) + (p[2] - f[2]) * (p[2] - f[2]);
-            if (distance > strongestDistance) strongestDistance = distance, strongest = p;
-        }
-    double dot = 0, length = 0;
-    for (int i = 0; i < 3; ++i)
-        dot += (strongest[i] - f[i]) * (t[i] - f[i]), length += (t[i] - f[i]) * (t[i] - f[i]);
-    const double share = dot / length;
-    double residual = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double off = strongest[i] - f[i] - share * (t[i] - f[i]);
-        residual += off * off;
-    }
-    return share > 0.3 && residual < 100;
+        for (int x = b.left + 1; x < b.right - 1; ++x)
+            if (const Rgb p = offset(rgb(r.at(x, y))); dot(p, p) > dot(strongest, strongest)) strongest = p;
+    const Rgb way = offset(t);
+    const double share = dot(strongest, way) / dot(way, way);
+    const Rgb off{strongest[0] - share * way[0], strongest[1] - share * way[1], strongest[2] - share * way[2]};
+    return share > 0.3 && dot(off, off) < 100;
 }
 
 class MatrixTest : public ::testing::Test {
@@ -70,36 +60,28 @@ class MatrixTest : public ::testing::Test {
         return matrix::cellBox(0, 0, client.right, client.bottom, cell, MulDiv(1, w.window.dpi, 96));
     }
 
-    POINT centre(int cell) const {
-        const matrix::CellBox b = box(cell);
-        return POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
-    }
-
     void mouse(UINT message, int cell) {
-        const POINT p = centre(cell);
-        SendMessageW(matrixWindow(), message, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        const matrix::CellBox b = box(cell);
+        SendMessageW(matrixWindow(), message, MK_LBUTTON, MAKELPARAM((b.left + b.right) / 2, (b.top + b.bottom) / 2));
         w.pump();
     }
 
     int listSelection() const {
-        return static_cast<int>(
-            SendMessageW(w.control(kDetailListId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        return int(SendMessageW(w.control(kDetailListId), LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
     }
 };
 
 TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
     load(254);
-    struct Case {
+    const struct {
         ProbeStatus status;
-        COLORREF fill;
-        COLORREF text;
-    };
-    const Case cases[] = {
+        COLORREF fill, text;
+    } cases[] = {
         {ProbeStatus::Online, RGB(210, 239, 227), RGB(8, 127, 112)},
-        {ProbeStatus::NoResponse, RGB(230, 235, 237), RGB(99, 119, 124)},
-        {ProbeStatus::Error, RGB(252, 231, 214), RGB(99, 119, 124)},
-        {ProbeStatus::NotChecked, kNotCheckedFill, RGB(99, 119, 124)},
-        {static_cast<ProbeStatus>(7), kNotCheckedFill, RGB(99, 119, 124)},
+        {ProbeStatus::NoResponse, RGB(230, 235, 237), kGreyText},
+        {ProbeStatus::Error, RGB(252, 231, 214), kGreyText},
+        {ProbeStatus::NotChecked, kNotCheckedFill, kGreyText},
+        {static_cast<ProbeStatus>(7), kNotCheckedFill, kGreyText},
     };
     for (int i = 0; i < 5; ++i) window().results[i].status = cases[i].status;
     window().selectResult(2);
@@ -107,14 +89,14 @@ TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
     w.pump();
     const Rendering r = renderClient(matrixWindow());
     r.save("matrix_statuses");
-
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         const matrix::CellBox b = box(i);
         const int midY = (b.top + b.bottom) / 2;
+        const COLORREF frame = i == 2 ? kSelectedFrame : kNormalFrame;
         EXPECT_EQ(r.at(b.left + 2, b.top + 2), cases[i].fill);
-        EXPECT_EQ(r.at(b.left, midY), i == 2 ? kSelectedFrame : kNormalFrame);
-        EXPECT_EQ(r.at(b.right - 1, midY), i == 2 ? kSelectedFrame : kNormalFrame);
+        EXPECT_EQ(r.at(b.left, midY), frame);
+        EXPECT_EQ(r.at(b.right - 1, midY), frame);
         EXPECT_EQ(r.at(b.left - 1, midY), kWhite);  // the inset leaves a white gap
         EXPECT_TRUE(drawnInColour(r, b, cases[i].fill, cases[i].text));
     }
@@ -128,45 +110,38 @@ TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
 
 TEST_F(MatrixTest, CellInsetFollowsTheDpi) {
     load(254);
-    struct Case {
-        int dpi;
-        int inset;
-    };
-    for (const Case c : {Case{96, 1}, Case{144, 2}, Case{192, 2}}) {
-        SCOPED_TRACE(c.dpi);
-        w.setDpi(c.dpi);
-        ASSERT_EQ(window().dpi, c.dpi);
+    for (const auto [dpi, inset] : {std::pair{96, 1}, {144, 2}, {192, 2}}) {
+        SCOPED_TRACE(dpi);
+        w.setDpi(dpi);
+        ASSERT_EQ(window().dpi, dpi);
         RECT client{};
         GetClientRect(matrixWindow(), &client);
         const Rendering r = renderClient(matrixWindow());
-        const int rowY = client.bottom / 32;  // middle of the first row
-        const int boundary = client.right / 16;
+        const int rowY = client.bottom / 32, boundary = client.right / 16;
         // Column 0 ends and column 1 begins `inset` pixels either side of the boundary.
-        EXPECT_EQ(r.at(boundary - c.inset - 1, rowY), kNormalFrame);
-        EXPECT_EQ(r.at(boundary + c.inset, rowY), kNormalFrame);
-        for (int x = boundary - c.inset; x < boundary + c.inset; ++x) EXPECT_EQ(r.at(x, rowY), kWhite) << x;
+        EXPECT_EQ(r.at(boundary - inset - 1, rowY), kNormalFrame);
+        EXPECT_EQ(r.at(boundary + inset, rowY), kNormalFrame);
+        for (int x = boundary - inset; x < boundary + inset; ++x) EXPECT_EQ(r.at(x, rowY), kWhite) << x;
     }
 }
 
 TEST_F(MatrixTest, EmptyViewShowsOnlyTheCentredTextAndIgnoresInput) {
     load(254);  // nothing online
-    SendMessageW(w.control(kOnlineOnlyCheckId), BM_SETCHECK, BST_CHECKED, 0);
-    w.command(kOnlineOnlyCheckId);
+    setOnlineOnly(w, true);
     ASSERT_TRUE(window().view.empty());
     const Rendering r = renderClient(matrixWindow());
     r.save("matrix_empty");
-    int left = r.width, right = -1, top = r.height, bottom = -1;
+    RECT ink{r.width, r.height, -1, -1};
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x)
-            if (r.at(x, y) != kWhite) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-            }
-    ASSERT_GE(right, 0) << "no text drawn";
-    EXPECT_NEAR((left + right) / 2, r.width / 2, 3);
-    EXPECT_NEAR((top + bottom) / 2, r.height / 2, 3);
-    EXPECT_LT(right - left, r.width / 2);
-    EXPECT_EQ(countColour(r, RECT{0, 0, r.width, r.height}, RGB(99, 119, 124)) > 0, true);
+            if (r.at(x, y) != kWhite)
+                ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x),
+                       std::max<LONG>(ink.bottom, y)};
+    ASSERT_GE(ink.right, 0) << "no text drawn";
+    EXPECT_NEAR((ink.left + ink.right) / 2, r.width / 2, 3);
+    EXPECT_NEAR((ink.top + ink.bottom) / 2, r.height / 2, 3);
+    EXPECT_LT(ink.right - ink.left, r.width / 2);
+    EXPECT_GT(countColour(r, RECT{0, 0, r.width, r.height}, kGreyText), 0);
 
     SetFocus(w.hwnd());
     mouse(WM_LBUTTONDOWN, 0);
@@ -181,12 +156,10 @@ TEST_F(MatrixTest, LastPageOf300ShowsFortyFourCellsAndItsWhiteSpaceDoesNothing) 
     w.command(kNextPageButtonId);
     ASSERT_EQ(window().page, 1);
     const Rendering r = renderClient(matrixWindow());
-    r.save("matrix_300_page_1");
     for (int cell = 0; cell < 256; ++cell) {
         const matrix::CellBox b = box(cell);
         EXPECT_EQ(r.at(b.left + 2, b.top + 2), cell < 44 ? kNotCheckedFill : kWhite) << "cell " << cell;
     }
-
     mouse(WM_LBUTTONDOWN, 5);  // 127.0.1.6, view position 261
     EXPECT_EQ(window().selectedIndex, 261);
     EXPECT_EQ(window().page, 1);
@@ -209,29 +182,28 @@ TEST_F(MatrixTest, LastPageOf300ShowsFortyFourCellsAndItsWhiteSpaceDoesNothing) 
     EXPECT_EQ(window().detail, L"已复制 127.0.1.44");
 }
 
-TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequence) {
-    struct Case {
-        int count;
-        int page;
-        int selected;  // view position, -1 for none
+TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequenceAndOtherKeysDoNothing) {
+    const struct {
+        int count, page, selected;  // selected: view position, -1 for none
         UINT key;
-        int expected;
-        int expectedPage;
-    };
-    const Case cases[] = {
+        int expected, expectedPage;
+    } cases[] = {
         {600, 2, -1, VK_RIGHT, 513, 2},  // nothing selected: starts from the page's first cell
         {600, 2, -1, VK_LEFT, 511, 1},
         {600, 0, 245, VK_DOWN, 261, 1},  // last row of page 0
         {260, 0, 250, VK_DOWN, 259, 1},  // fewer than 16 follow
         {300, 0, 5, VK_UP, 0, 0},
-        {300, 0, 32, VK_LEFT, 31, 0},  // first cell of a row to the last of
-                                       // the row above
+        {300, 0, 32, VK_LEFT, 31, 0},  // first cell of a row to the last of the row above
         {300, 0, 255, VK_RIGHT, 256, 1},
         {300, 1, 299, VK_RIGHT, 299, 1},
         {300, 1, 290, VK_DOWN, 299, 1},
         {300, 1, 256, VK_UP, 240, 0},
+        {300, 0, 20, 'C', 20, 0},  // without Ctrl
+        {300, 0, 20, VK_HOME, 20, 0},
+        {300, 0, 20, VK_NEXT, 20, 0},
     };
-    for (const Case& c : cases) {
+    setClipboardText(L"sentinel");
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.count << " entries, page " << c.page << ", from " << c.selected
                                         << ", key " << c.key);
         load(c.count);
@@ -243,55 +215,42 @@ TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequence) {
         EXPECT_EQ(window().page, c.expectedPage);
         EXPECT_EQ(listSelection(), c.expected) << "the list mirrors the selection";
     }
-}
-
-TEST_F(MatrixTest, KeysWithoutAStepChangeNothing) {
-    load(300);
-    window().selectResult(20);
-    setClipboardText(L"sentinel");
-    for (const UINT key : {UINT{'C'}, UINT{VK_HOME}, UINT{VK_NEXT}, UINT{'X'}}) {
-        w.postKey(key, matrixWindow());
-        EXPECT_EQ(window().selectedIndex, 20) << key;
-        EXPECT_EQ(window().page, 0) << key;
-    }
     EXPECT_EQ(clipboardText(), L"sentinel");
 }
 
-TEST_F(MatrixTest, HiddenSelectionStartsFromThePageAndStillCopies) {
+TEST_F(MatrixTest, EnterAndControlCCopyTheSelectionEvenWhenHidden) {
     load(300);
     for (auto& entry : window().results) entry.status = ProbeStatus::Online;
     window().results[7].status = ProbeStatus::NoResponse;
-    window().selectResult(7);
-    SendMessageW(w.control(kOnlineOnlyCheckId), BM_SETCHECK, BST_CHECKED, 0);
-    w.command(kOnlineOnlyCheckId);
-    ASSERT_EQ(window().view.size(), 299u);
-
-    setClipboardText(L"sentinel");
-    w.postKey(VK_RETURN, matrixWindow());
-    EXPECT_EQ(clipboardText(), L"127.0.0.8") << "Enter copies the hidden selection";
-
+    const struct {
+        int selected;
+        bool onlineOnly, control;
+        const wchar_t* copied;
+    } cases[] = {
+        {9, false, false, L"127.0.0.10"},
+        {36, false, true, L"127.0.0.37"},
+        {7, true, false, L"127.0.0.8"},
+        {7, true, true, L"127.0.0.8"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.copied);
+        setOnlineOnly(w, false);
+        window().selectResult(c.selected);
+        setOnlineOnly(w, c.onlineOnly);
+        ASSERT_EQ(window().view.size(), c.onlineOnly ? 299u : 300u);
+        setClipboardText(L"sentinel");
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = c.control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        w.postKey(c.control ? 'C' : VK_RETURN, matrixWindow());
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(clipboardText(), c.copied);
+        EXPECT_EQ(window().detail, std::wstring(L"已复制 ") + c.copied);
+    }
     w.postKey(VK_RIGHT, matrixWindow());
-    EXPECT_EQ(window().selectedIndex, 1) << "view position 1 of page 0";
-}
-
-TEST_F(MatrixTest, EnterAndControlCCopyThroughTheMessageLoop) {
-    load(254);
-    window().selectResult(9);
-    setClipboardText(L"sentinel");
-    w.postKey(VK_RETURN, matrixWindow());
-    EXPECT_EQ(clipboardText(), L"127.0.0.10");
-    EXPECT_EQ(window().detail, L"已复制 127.0.0.10");
-
-    window().selectResult(36);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    w.postKey('C', matrixWindow());
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    EXPECT_EQ(clipboardText(), L"127.0.0.37");
-    EXPECT_EQ(window().detail, L"已复制 127.0.0.37");
+    EXPECT_EQ(window().selectedIndex, 1) << "from a hidden selection the arrows start at the page";
 }
 
 }  // namespace

@@ -18,10 +18,8 @@ LRESULT sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-std::wstring textOf(HWND window) {
-    wchar_t buffer[512] = {};
-    sendWithin(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
+void press(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 // A message box that the save dialog owns (the overwrite question).
@@ -35,15 +33,21 @@ HWND ownedPrompt(HWND dialog) {
 
 }  // namespace
 
+void setOnlineOnly(WindowUnderTest& w, bool on) {
+    SendMessageW(w.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    w.command(kOnlineOnlyCheckId);
+}
+
 std::optional<std::wstring> clipboardText() {
     if (!OpenClipboard(nullptr)) return std::nullopt;
     std::optional<std::wstring> text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
         if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = std::wstring(units);
+            // Read no further than the block: a missing terminator must not pass.
+            text = std::wstring(units, wcsnlen(units, GlobalSize(data) / sizeof(wchar_t)));
+            if (text->size() * sizeof(wchar_t) >= GlobalSize(data)) text = L"<unterminated>";
             GlobalUnlock(data);
         }
-    }
     CloseClipboard();
     return text;
 }
@@ -60,12 +64,10 @@ void setClipboardText(const std::wstring& text) {
     CloseClipboard();
 }
 
-ClipboardHolder::ClipboardHolder() {
-    opened_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+ClipboardHolder::ClipboardHolder()
+    : opened_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     thread_ = std::thread([this] {
-        HWND owner = CreateWindowExW(0, L"STATIC", L"clipboard holder", 0, 0, 0, 10, 10, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr);
+        HWND owner = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         holding_ = owner && OpenClipboard(owner);
         SetEvent(opened_);
         WaitForSingleObject(release_, INFINITE);
@@ -82,13 +84,8 @@ ClipboardHolder::~ClipboardHolder() {
     CloseHandle(release_);
 }
 
-SaveDialogDriver::SaveDialogDriver(Answer answer, std::wstring path, int waitMs) {
-    thread_ = std::thread([this, answer, path = std::move(path), waitMs] { run(answer, path, waitMs); });
-}
-
-SaveDialogDriver::~SaveDialogDriver() {
-    finish();
-}
+SaveDialogDriver::SaveDialogDriver(Answer answer, std::wstring path, int waitMs)
+    : thread_([this, answer, path = std::move(path), waitMs] { run(answer, path, waitMs); }) {}
 
 void SaveDialogDriver::finish() {
     stop_ = true;
@@ -98,48 +95,37 @@ void SaveDialogDriver::finish() {
 void SaveDialogDriver::run(Answer answer, const std::wstring& path, int waitMs) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitMs);
     auto waitFor = [&](auto done) {
-        while (!done()) {
+        for (; !done(); Sleep(20))
             if (GetTickCount64() >= deadline) return false;
-            Sleep(20);
-        }
         return true;
     };
-    HWND dialog = nullptr;
-    HWND edit = nullptr;
-    if (!waitFor([&] { return (dialog = FindWindowW(L"#32770", kExportDialogTitle)) != nullptr || stop_; }) ||
-        !dialog)
-        return;
-    sawDialog = true;
-    if (!waitFor([&] { return (edit = fileNameEdit(dialog)) != nullptr && IsWindowVisible(dialog); })) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     0);  // never leave the test hanging
-        return;
+    HWND dialog = nullptr, edit = nullptr;
+    waitFor([&] { return (dialog = FindWindowW(L"#32770", kExportDialogTitle)) != nullptr || stop_; });
+    if (!dialog) return;
+    seen.sawDialog = true;
+    if (!waitFor([&] { return (edit = fileNameEdit(dialog)) != nullptr && IsWindowVisible(dialog); }))
+        return press(dialog, IDCANCEL);  // never leave the test hanging
+    wchar_t text[512] = {};
+    sendWithin(edit, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    seen.proposedName = text;
+    if (HWND types = GetDlgItem(dialog, 0x470 /* cmb1 */); types && sendWithin(types, CB_GETLBTEXTLEN, 0, 0) < 512) {
+        text[0] = 0;
+        sendWithin(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        seen.firstFilter = text;
     }
-    proposedName = textOf(edit);
-    if (HWND types = GetDlgItem(dialog, 0x470 /* cmb1 */)) {
-        wchar_t buffer[256] = {};
-        if (sendWithin(types, CB_GETLBTEXTLEN, 0, 0) < 256)
-            sendWithin(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(buffer));
-        firstFilter = buffer;
-    }
-    if (answer == Answer::Cancel) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    } else {
-        sendWithin(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    }
+    if (answer == Answer::Save) sendWithin(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    press(dialog, answer == Answer::Save ? IDOK : IDCANCEL);
     // The dialog closes, or asks first whether to replace an existing file.
     waitFor([&] {
         if (!IsWindow(dialog)) return true;
         if (HWND prompt = ownedPrompt(dialog)) {
-            sawOverwritePrompt = true;
+            seen.sawOverwritePrompt = true;
             PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
             Sleep(100);
         }
         return false;
     });
-    answered = !IsWindow(dialog);
+    seen.answered = !IsWindow(dialog);
 }
 
 std::optional<std::string> readFileBytes(const std::wstring& path) {
@@ -159,27 +145,23 @@ std::wstring freshFolder(const std::wstring& name) {
 }
 
 int runHostShell(const std::string& commandLine) {
+    // A Unix child gives no exit code through its handle; it leaves one in a file.
     const std::string statusFile = "/tmp/calderwynfell-views-shell-status";
     const std::wstring statusPath = hostPath(statusFile);
     DeleteFileW(statusPath.c_str());
     const std::string script = commandLine + "; echo $? > " + statusFile;
     std::wstring line = L"/bin/sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
+    STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    // A Unix child gives no exit code through its handle; it leaves one in the file.
-    for (int waited = 0; waited < 20000; waited += 20) {
+    for (int waited = 0; waited < 20000; waited += 20, Sleep(20))
         if (auto status = readFileBytes(statusPath); status && !status->empty() && status->back() == '\n') {
             DeleteFileW(statusPath.c_str());
             return std::atoi(status->c_str());
         }
-        Sleep(20);
-    }
     return -1;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for the tests of the result views, the clipboard and the export:
-// things another program would do to the window (hold the clipboard, answer
-// the save dialog) run on their own threads while the test pumps the window.
+// what another program or the user would do (hold the clipboard, answer the
+// save dialog) runs on its own thread while the test pumps the window.
 
 #include <windows.h>
 
@@ -10,9 +10,8 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "core/result.h"
+#include "ui_harness.h"
 
 namespace calderwynfell::test {
 
@@ -20,9 +19,11 @@ constexpr std::uint32_t loopback(std::uint32_t third, std::uint32_t fourth) {
     return 127u << 24 | third << 8 | fourth;
 }
 
-// The Unicode text on the clipboard, if there is any.
+// Ticks the 只看在线 box as a user would.
+void setOnlineOnly(WindowUnderTest& w, bool on);
+
 std::optional<std::wstring> clipboardText();
-// Replaces the clipboard with a known text, so a test sees whether a copy happened.
+// A known text, so a test sees whether a copy happened.
 void setClipboardText(const std::wstring& text);
 
 // Another thread with its own window keeps the clipboard open until destroyed.
@@ -30,35 +31,29 @@ class ClipboardHolder {
    public:
     ClipboardHolder();
     ~ClipboardHolder();
-    ClipboardHolder(const ClipboardHolder&) = delete;
-    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
     bool holding() const { return holding_; }
 
    private:
     std::thread thread_;
-    HANDLE opened_ = nullptr;
-    HANDLE release_ = nullptr;
+    HANDLE opened_, release_;
     bool holding_ = false;
 };
 
-// Answers the export's save dialog from another thread, as a user would:
-// finds it by its title, reads what it proposes, then types a path and presses
-// OK (confirming an overwrite question), or presses Cancel.
+// Answers the export's save dialog from another thread: finds it by its title,
+// reads what it proposes, then types a path and presses OK (confirming an
+// overwrite question), or presses Cancel.
 class SaveDialogDriver {
    public:
     enum class Answer { Save, Cancel };
     SaveDialogDriver(Answer answer, std::wstring path, int waitMs = 15000);
-    ~SaveDialogDriver();
-    SaveDialogDriver(const SaveDialogDriver&) = delete;
-    SaveDialogDriver& operator=(const SaveDialogDriver&) = delete;
+    ~SaveDialogDriver() { finish(); }
 
     // Joins the thread; the fields below are complete afterwards.
     void finish();
-    bool sawDialog = false;
-    bool answered = false;
-    bool sawOverwritePrompt = false;
-    std::wstring proposedName;
-    std::wstring firstFilter;
+    struct Seen {
+        bool sawDialog = false, answered = false, sawOverwritePrompt = false;
+        std::wstring proposedName, firstFilter;
+    } seen;
 
    private:
     void run(Answer answer, const std::wstring& path, int waitMs);
@@ -66,14 +61,11 @@ class SaveDialogDriver {
     std::atomic<bool> stop_{false};
 };
 
-// Every byte of a file, or nothing when it cannot be opened.
 std::optional<std::string> readFileBytes(const std::wstring& path);
-// A fresh, empty folder for export targets; its Windows path ends without a separator.
+// A fresh, empty folder; its Windows path ends without a separator.
 std::wstring freshFolder(const std::wstring& name);
 
-// Runs a shell command line of the host system (Wine starts Unix programs) and
-// returns its exit status, or -1 when it could not be run. The line must not
-// hold double quotes: it travels inside a pair of them.
+// Runs a host shell line (no double quotes in it) and returns its exit status, -1 when it could not run.
 int runHostShell(const std::string& commandLine);
 // The Wine path (Z:...) of a host path.
 std::wstring hostPath(const std::string& unixPath);
