@@ -19,10 +19,10 @@ TEST(AppSizing, StartRectangleAndMinimumTrackSize) {
         SIZE minimum;
     } cases[] = {
         {{0, 0, 1024, 768}, 96, {212, 89, 812, 678}, {560, 579}},
-        {{0, 0, 1024, 768}, 144, {62, 6, 962, 762}, {840, 768}},        // 884 high clamped to 756
-        {{0, 0, 800, 600}, 144, {6, 6, 794, 594}, {800, 600}},           // 900 x 884 clamped to 788 x 588
-        {{100, 40, 1124, 808}, 96, {312, 129, 912, 718}, {560, 579}},    // relative to the work-area origin
-        {{0, 0, 1920, 1040}, 144, {510, 78, 1410, 962}, {840, 869}},     // fits: 900 x 884
+        {{0, 0, 1024, 768}, 144, {62, 6, 962, 762}, {840, 768}},          // 884 high clamped to 756
+        {{0, 0, 800, 600}, 144, {6, 6, 794, 594}, {800, 600}},            // 900 x 884 clamped to 788 x 588
+        {{100, 40, 1124, 808}, 96, {312, 129, 912, 718}, {560, 579}},     // relative to the work-area origin
+        {{0, 0, 1920, 1040}, 144, {510, 78, 1410, 962}, {840, 869}},      // fits: 900 x 884
         {{-1280, 0, 0, 1024}, 120, {-1015, 144, -265, 880}, {700, 724}},  // left of the primary monitor
         {{0, 0, 1920, 1080}, 192, {360, 6, 1560, 1074}, {1120, 1080}},
     };
@@ -84,7 +84,8 @@ bool styleVisible(HWND window) {
 
 void expectColumns(const WindowUnderTest& ui, std::vector<int> widths) {
     for (int i = 0; i < static_cast<int>(widths.size()); ++i)
-        EXPECT_EQ(SendMessageW(ui.control(kDetailListId), LVM_GETCOLUMNWIDTH, i, 0), widths[i]) << "column " << i;
+        EXPECT_EQ(SendMessageW(ui.control(kDetailListId), LVM_GETCOLUMNWIDTH, i, 0), widths[i])
+            << "column " << i;
 }
 
 TEST(AppLayout, ControlRectanglesAndTheSettingsRowAt96Dpi) {

@@ -57,8 +57,8 @@ TEST(AppRun, NormalRunOpensAtTheStartRectangleAndExitsWithZero) {
     RECT workArea{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     const RECT expected = initialWindowRect(workArea, static_cast<int>(GetDpiForSystem()));
-    EXPECT_TRUE(EqualRect(&seenFrame, &expected)) << seenFrame.left << "," << seenFrame.top << " "
-                                                  << seenFrame.right << "," << seenFrame.bottom;
+    EXPECT_TRUE(EqualRect(&seenFrame, &expected))
+        << seenFrame.left << "," << seenFrame.top << " " << seenFrame.right << "," << seenFrame.bottom;
     EXPECT_EQ(ownMainWindow(), nullptr);
     EXPECT_FALSE(registerWindowClasses(instance));  // still registered for the tests that follow
 }

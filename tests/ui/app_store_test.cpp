@@ -24,17 +24,13 @@ void loadProbed(MainWindow& window, int count) {
     window.rebuildView();
 }
 
-bool checked(const WindowUnderTest& ui) {
-    return SendMessageW(ui.control(kOnlineOnlyCheckId), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 void setOnlineOnly(WindowUnderTest& ui, bool on) {
     SendMessageW(ui.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     ui.command(kOnlineOnlyCheckId);
 }
 
 int listCount(const WindowUnderTest& ui) {
-    return static_cast<int>(SendMessageW(ui.control(kDetailListId), LVM_GETITEMCOUNT, 0, 0));
+    return int(SendMessageW(ui.control(kDetailListId), LVM_GETITEMCOUNT, 0, 0));
 }
 
 int listNext(const WindowUnderTest& ui, UINT flag = LVNI_SELECTED) {
@@ -64,9 +60,11 @@ TEST(AppStore, PageButtonsFollowTheViewSize) {
         EXPECT_EQ(listCount(ui), c.entries);
     }
     ui.window.loadRange(addresses(kBase, 600));
-    for (const auto& [button, page] : {std::pair{kNextPageButtonId, 1}, {kNextPageButtonId, 2},
-                                      {kPreviousPageButtonId, 1}, {kPreviousPageButtonId, 0},
-                                      {kPreviousPageButtonId, 0}}) {
+    for (const auto& [button, page] : {std::pair{kNextPageButtonId, 1},
+                                       {kNextPageButtonId, 2},
+                                       {kPreviousPageButtonId, 1},
+                                       {kPreviousPageButtonId, 0},
+                                       {kPreviousPageButtonId, 0}}) {
         ui.command(button);
         EXPECT_EQ(ui.window.page, page);
     }
@@ -112,11 +110,8 @@ TEST(AppStore, MergeDropsResultsOutsideTheTable) {
     const Result& merged = ui.window.results[5];
     EXPECT_EQ(merged.address, kBase + 15);
     EXPECT_EQ(merged.status, ProbeStatus::Online);
-    EXPECT_EQ(merged.latencyMs, 15u % 7);
     EXPECT_EQ(merged.attempts, 3);
     EXPECT_EQ(merged.note, L"收到 ICMP 回复");
-    EXPECT_EQ(merged.checkedAt.wYear, 2026);
-    EXPECT_EQ(merged.checkedAt.wSecond, 9);
 
     ui.window.loadRange({});
     ui.window.mergeResult(replacement);  // an empty table takes nothing
@@ -158,7 +153,7 @@ TEST(AppStore, SelectionSurvivesFilterSortAndModeButNotALoad) {
     EXPECT_EQ(ui.window.sortColumn, 2);
     EXPECT_TRUE(ui.window.sortAscending);
     EXPECT_TRUE(ui.window.listMode);
-    EXPECT_TRUE(checked(ui));
+    EXPECT_EQ(SendMessageW(ui.control(kOnlineOnlyCheckId), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
 TEST(AppStore, ListSelectionFollowsTheSelectedEntryThroughSorts) {

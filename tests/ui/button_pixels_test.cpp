@@ -37,12 +37,14 @@ void expectLook(const Rendering& r, const Look& look) {
                countColour(r, {inset, inset + depth, inset + depth, h - inset - depth}, colour) +
                countColour(r, {w - inset - depth, inset + depth, w - inset, h - inset - depth}, colour);
     };
-    EXPECT_EQ(ring(0, 1, look.frame), 2 * w + 2 * h - 4) << "frame " << hex(look.frame) << ", corner " << hex(r.at(0, 0));
+    EXPECT_EQ(ring(0, 1, look.frame), 2 * w + 2 * h - 4)
+        << "frame " << hex(look.frame) << ", corner " << hex(r.at(0, 0));
     // Rows and columns 1 and 2 lie between the frame and where a focus rectangle would go.
-    EXPECT_EQ(ring(1, 2, look.fill), 4 * (w - 2) + 4 * (h - 6)) << "fill " << hex(look.fill) << ", inside corner "
-                                                                 << hex(r.at(1, 1));
+    EXPECT_EQ(ring(1, 2, look.fill), 4 * (w - 2) + 4 * (h - 6))
+        << "fill " << hex(look.fill) << ", inside corner " << hex(r.at(1, 1));
     // Real captions give 29 or more ink pixels at 96 DPI; a wrong colour gives at most a handful.
-    EXPECT_GT(countInk(r, {4, 4, w - 4, h - 4}, look.caption, look.fill), 15) << "caption " << hex(look.caption);
+    EXPECT_GT(countInk(r, {4, 4, w - 4, h - 4}, look.caption, look.fill), 15)
+        << "caption " << hex(look.caption);
 }
 
 class ButtonPixels : public testing::TestWithParam<int> {
@@ -63,8 +65,15 @@ class ButtonPixels : public testing::TestWithParam<int> {
         RECT client{};
         GetClientRect(button, &client);
         DibSurface surface(client.right, client.bottom);
-        DRAWITEMSTRUCT item{ODT_BUTTON, static_cast<UINT>(GetDlgCtrlID(button)), 0, ODA_DRAWENTIRE, state, button,
-                            surface.dc(), client, 0};
+        DRAWITEMSTRUCT item{ODT_BUTTON,
+                            static_cast<UINT>(GetDlgCtrlID(button)),
+                            0,
+                            ODA_DRAWENTIRE,
+                            state,
+                            button,
+                            surface.dc(),
+                            client,
+                            0};
         ui.window.drawButton(item);
         return surface.take();
     }

@@ -40,7 +40,8 @@ class PaintPixels : public testing::TestWithParam<int> {
     }
     static void expectPixels(const Rendering& shot, std::initializer_list<Probe> probes) {
         for (const Probe& p : probes) {
-            ASSERT_TRUE(p.x >= 0 && p.y >= 0 && p.x < shot.width && p.y < shot.height) << p.what << " outside";
+            ASSERT_TRUE(p.x >= 0 && p.y >= 0 && p.x < shot.width && p.y < shot.height)
+                << p.what << " outside";
             EXPECT_EQ(hex(shot.at(p.x, p.y)), hex(p.expected)) << p.what << " at " << p.x << "," << p.y;
         }
     }
@@ -78,8 +79,9 @@ TEST_P(PaintPixels, SettingsRowMovesThePanelDownAndShowsItsLabels) {
     expectPixels(shot, {{"old panel top is background now", x, px(143) + 1, kBackground},
                         {"above moved panel", x, px(179) - 1, kBackground},
                         {"moved panel top", x, px(179), kWhite}});
-    for (const RECT& label : {RECT{px(16), px(109), px(52), px(134)}, RECT{px(153), px(109), px(215), px(134)},
-                              RECT{px(298), px(109), px(336), px(134)}})
+    for (const RECT& label :
+         {RECT{px(16), px(109), px(52), px(134)}, RECT{px(153), px(109), px(215), px(134)},
+          RECT{px(298), px(109), px(336), px(134)}})
         EXPECT_GT(countInk(shot, label, kSecondary, kBackground), 0);
 }
 

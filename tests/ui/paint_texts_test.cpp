@@ -17,8 +17,9 @@ std::vector<Result> makeResults(int count, int online = 0, int noResponse = 0, i
     for (int i = 0; i < count; ++i) {
         Result result = makeUntestedResult(0x7F000100u + static_cast<std::uint32_t>(i));
         if (i < online + noResponse + errors)
-            result.status = i < online ? ProbeStatus::Online
-                                       : i < online + noResponse ? ProbeStatus::NoResponse : ProbeStatus::Error;
+            result.status = i < online                ? ProbeStatus::Online
+                            : i < online + noResponse ? ProbeStatus::NoResponse
+                                                      : ProbeStatus::Error;
         results.push_back(result);
     }
     return results;
@@ -109,8 +110,8 @@ TEST(PaintTexts, StatusLineFootLineAndProgressLength) {
         {L"正在扫描", L"", 584, 10, 2, 3, 1, L"正在扫描 · 6 / 10", 324},
         {L"扫描完成", L"", 584, 4096, 4000, 96, 0, L"扫描完成 · 4096 / 4096", 540},
         {L"扫描完成", L"起始地址格式不正确", 584, 3, 1, 0, 0, L"扫描完成 · 1 / 3", 180},  // 540 / 3
-        {L"正在扫描", L"", 584, 7, 2, 0, 0, L"正在扫描 · 2 / 7", 154},   // 154.28 truncated
-        {L"正在扫描", L"", 584, 7, 0, 6, 0, L"正在扫描 · 6 / 7", 462},   // 462.85 truncated, not rounded
+        {L"正在扫描", L"", 584, 7, 2, 0, 0, L"正在扫描 · 2 / 7", 154},                    // 154.28 truncated
+        {L"正在扫描", L"", 584, 7, 0, 6, 0, L"正在扫描 · 6 / 7", 462},  // 462.85 truncated, not rounded
         {L"正在扫描", L"", 593, 254, 0, 0, 127, L"正在扫描 · 127 / 254", 274},  // 549 / 2 = 274.5
     };
     for (const auto& c : cases) {

@@ -73,7 +73,8 @@ bool WindowUnderTest::close(int timeoutMs) {
 }
 
 void WindowUnderTest::command(int id, int notification) {
-    SendMessageW(window.hwnd, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(control(id)));
+    SendMessageW(window.hwnd, WM_COMMAND, MAKEWPARAM(id, notification),
+                 reinterpret_cast<LPARAM>(control(id)));
 }
 
 void WindowUnderTest::setRange(const std::wstring& start, const std::wstring& end) {
@@ -125,7 +126,8 @@ void WindowUnderTest::resizeClient(int width, int height) {
     // Wine's frames differ from what AdjustWindowRectEx says: measure and correct.
     SIZE frame{width, height};
     for (int pass = 0; pass < 3; ++pass) {
-        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.cx, frame.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         pump();
         const SIZE client = clientSize(window.hwnd);
         if (client.cx == width && client.cy == height) break;
@@ -150,7 +152,8 @@ bool Rendering::save(const std::string& name) const {
     const auto imageBytes = static_cast<DWORD>(pixels.size() * sizeof(std::uint32_t));
     BITMAPFILEHEADER header{0x4D42, 0, 0, 0, sizeof(header) + sizeof(info)};
     header.bfSize = header.bfOffBits + imageBytes;
-    bool written = std::fwrite(&header, sizeof(header), 1, file) == 1 && std::fwrite(&info, sizeof(info), 1, file) == 1;
+    bool written =
+        std::fwrite(&header, sizeof(header), 1, file) == 1 && std::fwrite(&info, sizeof(info), 1, file) == 1;
     if (written && !pixels.empty()) written = std::fwrite(pixels.data(), imageBytes, 1, file) == 1;
     return std::fclose(file) == 0 && written;
 }
@@ -212,8 +215,9 @@ int countColour(const Rendering& rendering, RECT rect, COLORREF colour) {
 int countInk(const Rendering& rendering, RECT rect, COLORREF ink, COLORREF background) {
     const auto delta = [&](COLORREF c, int i) {
         const COLORREF b = background;
-        return i == 0 ? double(GetRValue(c)) - GetRValue(b)
-                      : i == 1 ? double(GetGValue(c)) - GetGValue(b) : double(GetBValue(c)) - GetBValue(b);
+        return i == 0   ? double(GetRValue(c)) - GetRValue(b)
+               : i == 1 ? double(GetGValue(c)) - GetGValue(b)
+                        : double(GetBValue(c)) - GetBValue(b);
     };
     const double d[3] = {delta(ink, 0), delta(ink, 1), delta(ink, 2)};
     const double length2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
@@ -230,7 +234,8 @@ int countInk(const Rendering& rendering, RECT rect, COLORREF ink, COLORREF backg
 
 std::string hex(COLORREF colour) {
     char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(colour), GetGValue(colour),
+                  GetBValue(colour));
     return text;
 }
 

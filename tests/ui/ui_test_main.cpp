@@ -9,23 +9,13 @@
 
 #include "ui/app.h"
 
-namespace {
-
-// Without a window manager (Xvfb) Wine waits two seconds for every managed window
-// it hides or destroys. Unmanaged windows skip that wait; the setting is read when
-// the X11 driver loads, which is at the first window, so this must come first.
-void unmanageWindowsUnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
-    const wchar_t value[] = L"N";
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ui_tests.exe\\X11 Driver", L"Managed",
-                    REG_SZ, value, sizeof(value));
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    unmanageWindowsUnderWine();
+    // Without a window manager Wine waits two seconds for every managed window it hides or
+    // destroys; unmanaged ones skip that. Read when the X11 driver loads, so before any window.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll && GetProcAddress(ntdll, "wine_get_version"))
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\ui_tests.exe\\X11 Driver",
+                        L"Managed", REG_SZ, L"N", sizeof(L"N"));
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     if (!calderwynfell::registerWindowClasses(GetModuleHandleW(nullptr))) {
