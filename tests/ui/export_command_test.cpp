@@ -5,14 +5,143 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 
 #include "results/export_command.h"
+#include "save_dialog_fields.h"
 #include "views_support.h"
 
 namespace calderwynfell::test {
 namespace {
+
+LRESULT sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 3000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+void press(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A message box that the save dialog owns (the overwrite question).
+HWND ownedPrompt(HWND dialog) {
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) != nullptr)
+        if (candidate != dialog && GetWindow(candidate, GW_OWNER) == dialog && IsWindowVisible(candidate))
+            return candidate;
+    return nullptr;
+}
+
+// Answers the save dialog from another thread as a user would: finds it by its
+// title, reads what it proposes, then types a path and presses OK (confirming an
+// overwrite question), or presses Cancel.
+class SaveDialogDriver {
+   public:
+    enum class Answer { Save, Cancel };
+    SaveDialogDriver(Answer answer, std::wstring path, int waitMs = 15000)
+        : thread_([this, answer, path = std::move(path), waitMs] { run(answer, path, waitMs); }) {}
+    ~SaveDialogDriver() { finish(); }
+    // Joins the thread; `seen` is complete afterwards.
+    void finish() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    struct Seen {
+        bool sawDialog = false, answered = false, sawOverwritePrompt = false;
+        std::wstring proposedName, firstFilter;
+    } seen;
+
+   private:
+    void run(Answer answer, const std::wstring& path, int waitMs) {
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitMs);
+        auto waitFor = [&](auto done) {
+            for (; !done(); Sleep(20))
+                if (GetTickCount64() >= deadline) return false;
+            return true;
+        };
+        HWND dialog = nullptr, edit = nullptr;
+        waitFor([&] { return (dialog = FindWindowW(L"#32770", kExportDialogTitle)) != nullptr || stop_; });
+        if (!dialog) return;
+        seen.sawDialog = true;
+        if (!waitFor([&] { return (edit = fileNameEdit(dialog)) != nullptr && IsWindowVisible(dialog); }))
+            return press(dialog, IDCANCEL);  // never leave the test hanging
+        wchar_t text[512] = {};
+        sendWithin(edit, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        seen.proposedName = text;
+        if (HWND types = GetDlgItem(dialog, 0x470 /* cmb1 */); types && sendWithin(types, CB_GETLBTEXTLEN, 0, 0) < 512) {
+            text[0] = 0;
+            sendWithin(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+            seen.firstFilter = text;
+        }
+        if (answer == Answer::Save) sendWithin(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        press(dialog, answer == Answer::Save ? IDOK : IDCANCEL);
+        // The dialog closes, or asks first whether to replace an existing file.
+        waitFor([&] {
+            if (!IsWindow(dialog)) return true;
+            if (HWND prompt = ownedPrompt(dialog)) {
+                seen.sawOverwritePrompt = true;
+                PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                Sleep(100);
+            }
+            return false;
+        });
+        seen.answered = !IsWindow(dialog);
+    }
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+};
+
+std::optional<std::string> readFileBytes(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::wstring freshFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::filesystem::path folder = std::filesystem::path(temp) / (L"calderwynfell-" + name);
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    std::filesystem::create_directories(folder, error);
+    return folder.wstring();
+}
+
+std::wstring hostPath(const std::string& unixPath) {
+    std::wstring path = L"Z:";
+    for (const char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path;
+}
+
+// Runs a host shell line (no double quotes in it); its exit status, or -1.
+int runHostShell(const std::string& commandLine) {
+    // A Unix child gives no exit code through its handle; it leaves one in a file.
+    const std::string statusFile = "/tmp/calderwynfell-views-shell-status";
+    const std::wstring statusPath = hostPath(statusFile);
+    DeleteFileW(statusPath.c_str());
+    const std::string script = commandLine + "; echo $? > " + statusFile;
+    std::wstring line = L"/bin/sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int waited = 0; waited < 20000; waited += 20, Sleep(20))
+        if (auto status = readFileBytes(statusPath); status && !status->empty() && status->back() == '\n') {
+            DeleteFileW(statusPath.c_str());
+            return std::atoi(status->c_str());
+        }
+    return -1;
+}
 
 const std::string kHead = "\xEF\xBB\xBFIP 地址,状态,延迟(ms),尝试次数,检测时间,说明\r\n";
 const std::string kLine1 = "\"127.0.0.1\",\"在线\",\"1\",\"1\",\"2026-03-05 08:04:09\",\"收到 ICMP 回复\"\r\n";
@@ -88,7 +217,7 @@ TEST_F(ExportTest, EmptyViewWritesOnlyTheHeader) {
     EXPECT_EQ(w.window.statusText, L"已导出 0 条结果");
 }
 
-TEST_F(ExportTest, CancellingChangesNothing) {
+TEST_F(ExportTest, CancellingChangesNothingAndALockedTargetCannotBeCreated) {
     scan(L"127.0.0.1", L"127.0.0.4");
     w.window.message = L"earlier";
     const std::wstring status = w.window.statusText;
@@ -96,14 +225,10 @@ TEST_F(ExportTest, CancellingChangesNothing) {
     EXPECT_EQ(w.window.statusText, status);
     EXPECT_EQ(w.window.message, L"earlier");
     EXPECT_FALSE(exists(target(L"Calderwynfell.csv")));
-}
 
-TEST_F(ExportTest, TargetHeldWithoutSharingCannotBeCreated) {
-    scan(L"127.0.0.1", L"127.0.0.4");
     const std::wstring path = target(L"locked.csv");
     HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    const std::wstring status = w.window.statusText;
     exportAnswering(SaveDialogDriver::Answer::Save, path);
     CloseHandle(holder);
     EXPECT_EQ(w.window.message, L"无法创建文件，错误 32");

@@ -136,7 +136,6 @@ TEST_F(ListTest, RowTextsComeFromTheTableOnRequest) {
         {true, 0, {L"127.0.0.1", L"在线", L"1 ms", L"1", L"收到 ICMP 回复"}},
         {true, 1, {L"127.0.0.2", L"无响应", L"\u2014", L"2", L"等待 ICMP 回复超时"}},
         {true, 6, {L"127.0.0.7", L"在线", L"<1 ms", L"1", L"收到 ICMP 回复"}},
-        {true, 7, {L"127.0.0.8", L"无响应", L"\u2014", L"2", L"等待 ICMP 回复超时"}},
     };
     for (const auto& c : cases) {
         if (c.scanned && rowCount() != 8) ASSERT_TRUE(w.scanToEnd());
@@ -187,7 +186,6 @@ TEST_F(ListTest, TextRequestsAreAnsweredOnlyWhenValidAndNeverOverrun) {
     w.command(kListViewButtonId);
     EXPECT_EQ(cell(0, 4, 20), std::wstring(19, L'长'));
     EXPECT_EQ(cell(0, 4, 400), std::wstring(300, L'长') + L"END");
-    renderWithChildren(w.hwnd()).save("list_long_note");
 }
 
 class ScanListTest : public ListTest {

@@ -49,7 +49,7 @@ class MatrixTest : public ::testing::Test {
     // count untested entries from 127.0.0.1 on.
     void load(int count) {
         std::vector<std::uint32_t> addresses;
-        for (int i = 0; i < count; ++i) addresses.push_back(loopback(0, 1) + static_cast<std::uint32_t>(i));
+        for (int i = 0; i < count; ++i) addresses.push_back(0x7F000001u + static_cast<std::uint32_t>(i));
         window().loadRange(addresses);
         w.pump();
     }
@@ -88,7 +88,6 @@ TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
     window().rebuildView();
     w.pump();
     const Rendering r = renderClient(matrixWindow());
-    r.save("matrix_statuses");
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         const matrix::CellBox b = box(i);
@@ -99,12 +98,6 @@ TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
         EXPECT_EQ(r.at(b.right - 1, midY), frame);
         EXPECT_EQ(r.at(b.left - 1, midY), kWhite);  // the inset leaves a white gap
         EXPECT_TRUE(drawnInColour(r, b, cases[i].fill, cases[i].text));
-    }
-    // 254 entries: the last two cells of the page stay white.
-    for (const int cell : {254, 255}) {
-        const matrix::CellBox b = box(cell);
-        const RECT whole{b.left - 1, b.top - 1, b.right + 1, b.bottom + 1};
-        EXPECT_EQ(countColour(r, whole, kWhite), (whole.right - whole.left) * (whole.bottom - whole.top));
     }
 }
 
@@ -158,12 +151,13 @@ TEST_F(MatrixTest, LastPageOf300ShowsFortyFourCellsAndItsWhiteSpaceDoesNothing) 
     const Rendering r = renderClient(matrixWindow());
     for (int cell = 0; cell < 256; ++cell) {
         const matrix::CellBox b = box(cell);
-        EXPECT_EQ(r.at(b.left + 2, b.top + 2), cell < 44 ? kNotCheckedFill : kWhite) << "cell " << cell;
+        const RECT whole{b.left - 1, b.top - 1, b.right + 1, b.bottom + 1};  // frame and gap included
+        if (cell < 44) EXPECT_EQ(r.at(b.left + 2, b.top + 2), kNotCheckedFill) << cell;
+        else EXPECT_EQ(countColour(r, whole, kWhite), (whole.right - whole.left) * (whole.bottom - whole.top)) << cell;
     }
     mouse(WM_LBUTTONDOWN, 5);  // 127.0.1.6, view position 261
     EXPECT_EQ(window().selectedIndex, 261);
     EXPECT_EQ(window().page, 1);
-    EXPECT_EQ(listSelection(), -1) << "a click does not rebuild the view";
 
     setClipboardText(L"sentinel");
     const std::wstring detailBefore = window().detail;
