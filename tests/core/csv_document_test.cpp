@@ -59,12 +59,20 @@ TEST(BuildCsvDocument, WholeDocumentByteForByte) {
 
 TEST(QuoteCsvField, GuardAndQuoting) {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"", L"\"\""},         {L"=1+2", L"\"'=1+2\""},   {L"+1", L"\"'+1\""},
-        {L"-1", L"\"'-1\""},    {L"@x", L"\"'@x\""},       {L"\tx", L"\"'\tx\""},
-        {L"\rx", L"\"'\rx\""},  {L"\nx", L"\"\nx\""},      // LF does not start a formula
-        {L" =x", L"\" =x\""},   {L"a=b-c", L"\"a=b-c\""},  // only the first character counts
-        {L"\uFF1D1", L"\"\uFF1D1\""},                     // full-width equals is not guarded
-        {L"a\"b", L"\"a\"\"b\""}, {L"\"\"", L"\"\"\"\"\"\""},  {L"=\"", L"\"'=\"\"\""},
+        {L"", L"\"\""},
+        {L"=1+2", L"\"'=1+2\""},
+        {L"+1", L"\"'+1\""},
+        {L"-1", L"\"'-1\""},
+        {L"@x", L"\"'@x\""},
+        {L"\tx", L"\"'\tx\""},
+        {L"\rx", L"\"'\rx\""},
+        {L"\nx", L"\"\nx\""},  // LF does not start a formula
+        {L" =x", L"\" =x\""},
+        {L"a=b-c", L"\"a=b-c\""},      // only the first character counts
+        {L"\uFF1D1", L"\"\uFF1D1\""},  // full-width equals is not guarded
+        {L"a\"b", L"\"a\"\"b\""},
+        {L"\"\"", L"\"\"\"\"\"\""},
+        {L"=\"", L"\"'=\"\"\""},
         {L"a,b\r\nc", L"\"a,b\r\nc\""},
         {std::wstring(L"\0=", 2), std::wstring(L"\"\0=\"", 4)},
     };

@@ -16,12 +16,18 @@ TEST(ClassifyIcmpCode, WholeTable) {
         ProbeStatus status;
         const wchar_t* note;
     } cases[] = {
-        {10999, S::Error, L"ICMP 状态 10999"},      {11000, S::NoResponse, L"ICMP 状态 11000"},
-        {11001, S::NoResponse, L"ICMP 状态 11001"}, {11002, S::NoResponse, L"目标网络不可达"},
-        {11003, S::NoResponse, L"目标主机不可达"},   {11010, S::NoResponse, L"等待 ICMP 回复超时"},
-        {11013, S::NoResponse, L"TTL 已耗尽"},       {11049, S::NoResponse, L"ICMP 状态 11049"},
-        {11050, S::Error, L"本机网络发送失败"},      {11051, S::Error, L"ICMP 状态 11051"},
-        {87, S::Error, L"ICMP 状态 87"},             {0, S::Error, L"ICMP 状态 0"},
+        {10999, S::Error, L"ICMP 状态 10999"},
+        {11000, S::NoResponse, L"ICMP 状态 11000"},
+        {11001, S::NoResponse, L"ICMP 状态 11001"},
+        {11002, S::NoResponse, L"目标网络不可达"},
+        {11003, S::NoResponse, L"目标主机不可达"},
+        {11010, S::NoResponse, L"等待 ICMP 回复超时"},
+        {11013, S::NoResponse, L"TTL 已耗尽"},
+        {11049, S::NoResponse, L"ICMP 状态 11049"},
+        {11050, S::Error, L"本机网络发送失败"},
+        {11051, S::Error, L"ICMP 状态 11051"},
+        {87, S::Error, L"ICMP 状态 87"},
+        {0, S::Error, L"ICMP 状态 0"},
         {0xFFFFFFFFu, S::Error, L"ICMP 状态 4294967295"},
     };
     for (const auto& c : cases) {

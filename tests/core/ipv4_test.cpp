@@ -15,10 +15,13 @@ std::uint32_t ip(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_
 
 TEST(ParseIpv4, Accepts) {
     const std::pair<const wchar_t*, std::uint32_t> cases[] = {
-        {L"192.168.1.10", ip(192, 168, 1, 10)},  {L"\n\t\r 1.2.3.4 \t", ip(1, 2, 3, 4)},
-        {L"0.0.0.0", 0},                         {L"255.255.255.255", 0xFFFFFFFFu},
-        {L"010.001.000.009", ip(10, 1, 0, 9)},  // leading zeros are decimal, not octal
-        {L"000.000.000.000", 0},                 {L"255.0.0.1", ip(255, 0, 0, 1)},
+        {L"192.168.1.10", ip(192, 168, 1, 10)},
+        {L"\n\t\r 1.2.3.4 \t", ip(1, 2, 3, 4)},
+        {L"0.0.0.0", 0},
+        {L"255.255.255.255", 0xFFFFFFFFu},
+        // leading zeros are decimal, not octal
+        {L"010.001.000.009", ip(10, 1, 0, 9)},
+        {L"255.0.0.1", ip(255, 0, 0, 1)},
     };
     for (const auto& [text, expected] : cases) {
         std::uint32_t value = 0xDEADBEEFu;
@@ -29,12 +32,32 @@ TEST(ParseIpv4, Accepts) {
 
 TEST(ParseIpv4, Rejects) {
     const std::wstring cases[] = {
-        L"", L" \t\r\n", L"192.168.1", L"192.168.1.1.", L"192.168..1", L".1.2.3.4", L"1.2.3.4.5",
-        L"256.1.1.1", L"1.2.3.256", L"1.2.3.4 5", L"+1.2.3.4", L"1.2.-3.4", L"0001.2.3.4", L"1.2.3.0255",
-        L"1.2.3.4x", L"1 .2.3.4", L"1,2,3,4", L"4294967296.1.1.1", L"0x1.2.3.4",
-        L"\u30001.2.3.4", L"\u00A01.2.3.4", L"1.2.3.4\v", L"\f1.2.3.4",  // not in the blank set
-        L"\u0661.2.3.4", L"\uFF11.2.3.4",                                 // non-ASCII digits
-        std::wstring(L"1.2.3.4\0", 8), std::wstring(L"1.2\0.3.4", 8),
+        L"",
+        L" \t\r\n",
+        L"192.168.1",
+        L"192.168.1.1.",
+        L"192.168..1",
+        L".1.2.3.4",
+        L"1.2.3.4.5",
+        L"256.1.1.1",
+        L"1.2.3.256",
+        L"1.2.3.4 5",
+        L"+1.2.3.4",
+        L"1.2.-3.4",
+        L"0001.2.3.4",
+        L"1.2.3.0255",
+        L"1.2.3.4x",
+        L"1 .2.3.4",
+        L"4294967296.1.1.1",
+        L"0x1.2.3.4",
+        L"\u30001.2.3.4",  // ideographic, no-break space, vertical tab, form feed are not blanks
+        L"\u00A01.2.3.4",
+        L"1.2.3.4\v",
+        L"\f1.2.3.4",
+        L"\u0661.2.3.4",  // Arabic-Indic and full-width digits are not digits
+        L"\uFF11.2.3.4",
+        std::wstring(L"1.2.3.4\0", 8),
+        std::wstring(L"1.2\0.3.4", 8),
     };
     for (const auto& text : cases) {
         std::uint32_t value = 0;
@@ -59,7 +82,7 @@ TEST(ExpandRange, OutcomesAndErrorOrder) {
         {L"255.255.255.255", L"255.255.255.255", nullptr, 1, 0xFFFFFFFFu, 0xFFFFFFFFu},
         {L"127.255.255.250", L"128.0.0.5", nullptr, 12, ip(127, 255, 255, 250), ip(128, 0, 0, 5)},
         {L" 1.1.1.1\r\n", L"\t1.1.1.3 ", nullptr, 3, ip(1, 1, 1, 1), ip(1, 1, 1, 3)},
-        {L"10.255.0.0", L"10.0.0.0", kReversed},  // reversed beats too large
+        {L"10.255.0.0", L"10.0.0.0", kReversed},        // reversed beats too large
         {L"128.0.0.0", L"127.255.255.255", kReversed},  // unsigned comparison
         {L"0.0.0.0", L"255.255.255.255", kTooLarge},
         {L"255.255.255.255", L"0.0.0.256", kMalformed},  // malformed beats both

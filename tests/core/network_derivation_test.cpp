@@ -42,7 +42,8 @@ TEST(DeriveRange, PrefixLengths) {
 
 // Whatever the prefix, the proposed range passes the range check, so the window can always scan its default.
 TEST(DeriveRange, EveryPrefixGivesAnAcceptedRange) {
-    for (std::uint32_t address : {ip(192, 168, 1, 23), ip(0, 0, 0, 0), ip(255, 255, 255, 255), ip(172, 31, 240, 1)}) {
+    for (std::uint32_t address :
+         {ip(192, 168, 1, 23), ip(0, 0, 0, 0), ip(255, 255, 255, 255), ip(172, 31, 240, 1)}) {
         for (std::uint32_t prefix = 0; prefix <= 32; ++prefix) {
             SCOPED_TRACE(testing::Message() << std::hex << address << "/" << std::dec << prefix);
             const DerivedRange range = deriveRange(address, prefix);

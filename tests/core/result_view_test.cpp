@@ -19,7 +19,9 @@ Result entry(std::uint32_t address, ProbeStatus status, std::uint32_t latency = 
     return {address, status, latency, attempts, std::move(note)};
 }
 
-int sign(int value) { return (value > 0) - (value < 0); }
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 constexpr auto NotChecked = ProbeStatus::NotChecked, Online = ProbeStatus::Online,
                NoResponse = ProbeStatus::NoResponse, Error = ProbeStatus::Error;
@@ -45,15 +47,13 @@ TEST(CompareForList, EveryColumnWithItsTieBreak) {
         {"attempts", 3, entry(high, Online, 0, 1), entry(low, Online, 0, 3), -1},
         {"attempts across statuses", 3, entry(low, Error, 0, 2), entry(high, Online, 0, 1), 1},
         {"attempts tie goes to address", 3, entry(high, NoResponse, 0, 2), entry(low, Online, 0, 2), 1},
-        {"note by code unit", 4, entry(high, Online, 0, 0, L"a"), entry(low, Online, 0, 0, L"b"), -1},
-        {"note prefix first", 4, entry(high, Online, 0, 0, L"收到"),
-         entry(low, Online, 0, 0, L"收到 ICMP 回复"), -1},
+        {"note prefix first", 4, entry(high, Online, 0, 0, L"收到"), entry(low, Online, 0, 0, L"收到 ICMP"),
+         -1},
         {"note units unsigned", 4, entry(low, Online, 0, 0, L"\uFF01"), entry(high, Online, 0, 0, L"A"), 1},
         // A surrogate pair's first unit (U+D83D) is below U+FFFF in UTF-16, whatever the code point says.
-        {"note surrogate pair", 4, entry(low, Online, 0, 0, L"\U0001F600"),
-         entry(high, Online, 0, 0, L"\uFFFF"), -1},
-        {"note tie goes to address", 4, entry(high, Online, 0, 0, L"same"), entry(low, Error, 0, 0, L"same"),
-         1},
+        {"note surrogates", 4, entry(low, Online, 0, 0, L"\U0001F600"), entry(high, Online, 0, 0, L"\uFFFF"),
+         -1},
+        {"note tie to address", 4, entry(high, Online, 0, 0, L"same"), entry(low, Error, 0, 0, L"same"), 1},
         {"unknown column is address only", 7, entry(high, NotChecked), entry(low, Error), 1},
         {"negative column is address only", -1, entry(low, Error), entry(high, NotChecked), -1},
     };
@@ -70,7 +70,7 @@ std::vector<Result> mixedTable() {
     const std::uint32_t latencies[] = {3, 0, 3, 0, 0, 0, 0, 12, 0, 3, 0, 0};
     const std::int32_t attempts[] = {1, 2, 1, 1, 0, 2, 2, 1, 3, 1, 0, 2};
     const wchar_t* notes[] = {L"收到", L"超时", L"收到", L"不可达", L"尚未", L"收到",
-                              L"超时", L"收到", L"网络",   L"收到", L"尚未", L"超时"};
+                              L"超时", L"收到", L"网络", L"收到",   L"尚未", L"超时"};
     std::vector<Result> table;
     for (std::uint32_t i = 0; i < 12; ++i)  // crosses an octet boundary
         table.push_back(entry(ip(192, 168, 1, 250) + i, statuses[i], latencies[i], attempts[i], notes[i]));
@@ -129,10 +129,12 @@ TEST(Pages, ClampAndButtons) {
         int clamped;
         bool previous, next;
     } cases[] = {
-        {0, 3, false, 0, false, false},    {1, 0, false, 0, false, false},     {256, 1, false, 0, false, false},
-        {257, 0, false, 0, false, true},   {257, 9, false, 1, true, false},    {512, 1, false, 1, true, false},
-        {513, 1, false, 1, true, true},    {4096, 16, false, 15, true, false}, {4096, 7, false, 7, true, true},
-        {4096, 7, true, 7, false, false},  {257, 1, true, 1, false, false},
+        {0, 3, false, 0, false, false},   {1, 0, false, 0, false, false},
+        {256, 1, false, 0, false, false}, {257, 0, false, 0, false, true},
+        {257, 9, false, 1, true, false},  {512, 1, false, 1, true, false},
+        {513, 1, false, 1, true, true},   {4096, 16, false, 15, true, false},
+        {4096, 7, false, 7, true, true},  {4096, 7, true, 7, false, false},
+        {257, 1, true, 1, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.viewSize << " entries, page " << c.page);

@@ -11,8 +11,11 @@ namespace {
 
 TEST(AddressText, DottedDecimalMostSignificantFirst) {
     const std::pair<std::uint32_t, const wchar_t*> cases[] = {
-        {0, L"0.0.0.0"},           {0xC0A8000Au, L"192.168.0.10"},       {0xFFFFFFFFu, L"255.255.255.255"},
-        {0x80000001u, L"128.0.0.1"}, {0x00FF00FFu, L"0.255.0.255"},
+        {0, L"0.0.0.0"},
+        {0xC0A8000Au, L"192.168.0.10"},
+        {0xFFFFFFFFu, L"255.255.255.255"},
+        {0x80000001u, L"128.0.0.1"},
+        {0x00FF00FFu, L"0.255.0.255"},
     };
     for (const auto& [address, text] : cases) EXPECT_EQ(addressText(address), text);
 }
@@ -23,10 +26,14 @@ TEST(StatusWordAndLatencyText, KnownAndUnknownStatuses) {
         std::uint32_t latencyMs;
         const wchar_t *word, *latency;
     } cases[] = {
-        {0, 5, L"未检测", L"\u2014"},        {1, 0, L"在线", L"<1 ms"},
-        {1, 1, L"在线", L"1 ms"},             {1, 4294967295u, L"在线", L"4294967295 ms"},
-        {2, 7, L"无响应", L"\u2014"},         {3, 12, L"检测错误", L"\u2014"},
-        {4, 3, L"未检测", L"\u2014"},         {-1, 3, L"未检测", L"\u2014"},
+        {0, 5, L"未检测", L"\u2014"},
+        {1, 0, L"在线", L"<1 ms"},
+        {1, 1, L"在线", L"1 ms"},
+        {1, 4294967295u, L"在线", L"4294967295 ms"},
+        {2, 7, L"无响应", L"\u2014"},
+        {3, 12, L"检测错误", L"\u2014"},
+        {4, 3, L"未检测", L"\u2014"},
+        {-1, 3, L"未检测", L"\u2014"},
         {std::numeric_limits<std::int32_t>::min(), 0, L"未检测", L"\u2014"},
     };
     for (const auto& c : cases) {
@@ -53,7 +60,8 @@ TEST(CheckTimeText, FormatsOrEmptyWhenYearIsZero) {
     auto at = [](std::uint16_t year, std::uint16_t month, std::uint16_t day, std::uint16_t hour,
                  std::uint16_t minute, std::uint16_t second) {
         SYSTEMTIME t{};
-        t.wYear = year, t.wMonth = month, t.wDay = day, t.wHour = hour, t.wMinute = minute, t.wSecond = second;
+        t.wYear = year, t.wMonth = month, t.wDay = day, t.wHour = hour, t.wMinute = minute,
+        t.wSecond = second;
         t.wDayOfWeek = 4, t.wMilliseconds = 999;
         return t;
     };
