@@ -13,11 +13,6 @@ using namespace calderwynfell;
 
 namespace {
 
-#define CHECK(condition)                \
-    do {                                \
-        if (!(condition)) std::abort(); \
-    } while (0)
-
 // One field as RFC 4180 reads it: outer quotes, "" inside stands for one quote,
 // a lone quote inside is malformed.
 bool readQuotedField(const std::wstring& quoted, std::wstring& field) {

@@ -4,8 +4,15 @@
 // so that wide characters (full-width blanks and digits, surrogates) occur too.
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
+
+// A failed property ends the run the way libFuzzer reports best: a crash.
+#define CHECK(condition)                \
+    do {                                \
+        if (!(condition)) std::abort(); \
+    } while (0)
 
 namespace calderwynfell::fuzz {
 

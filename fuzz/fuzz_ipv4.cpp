@@ -13,11 +13,6 @@ using namespace calderwynfell;
 
 namespace {
 
-#define CHECK(condition)                \
-    do {                                \
-        if (!(condition)) std::abort(); \
-    } while (0)
-
 // Written differently on purpose: trim, split on dots, judge each part.
 bool referenceParse(const std::wstring& text, std::uint32_t& address) {
     const std::wstring blanks = L" \t\r\n";
