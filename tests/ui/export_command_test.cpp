@@ -39,13 +39,23 @@ HWND ownedPrompt(HWND dialog) {
     return nullptr;
 }
 
+// The save dialog itself: the overwrite question carries the same title.
+HWND findSaveDialog() {
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", kExportDialogTitle)) != nullptr)
+        if (fileNameEdit(candidate)) return candidate;
+    return nullptr;
+}
+
 // Answers the save dialog from another thread as a user would: finds it by its
 // title, reads what it proposes, then types a path and presses OK (confirming an
 // overwrite question), or presses Cancel.
 class SaveDialogDriver {
    public:
     enum class Answer { Save, Cancel };
-    SaveDialogDriver(Answer answer, std::wstring path, int waitMs = 15000)
+    // waitMs bounds the whole exchange; the command blocks the test until the dialog is gone,
+    // so a generous bound costs nothing when things go well.
+    SaveDialogDriver(Answer answer, std::wstring path, int waitMs = 60000)
         : thread_([this, answer, path = std::move(path), waitMs] { run(answer, path, waitMs); }) {}
     ~SaveDialogDriver() { finish(); }
     // Joins the thread; `seen` is complete afterwards.
@@ -59,40 +69,46 @@ class SaveDialogDriver {
     } seen;
 
    private:
+    // Acts on whatever save dialog is up until the command returns (stop_). Looking the dialog
+    // up afresh each round copes with a window found before it was initialised or while an
+    // earlier one was torn down; a press that did not take is repeated.
     void run(Answer answer, const std::wstring& path, int waitMs) {
         const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitMs);
-        auto waitFor = [&](auto done) {
-            for (; !done(); Sleep(20))
-                if (GetTickCount64() >= deadline) return false;
-            return true;
-        };
-        HWND dialog = nullptr, edit = nullptr;
-        waitFor([&] { return (dialog = FindWindowW(L"#32770", kExportDialogTitle)) != nullptr || stop_; });
-        if (!dialog) return;
-        seen.sawDialog = true;
-        if (!waitFor([&] { return (edit = fileNameEdit(dialog)) != nullptr && IsWindowVisible(dialog); }))
-            return press(dialog, IDCANCEL);  // never leave the test hanging
+        ULONGLONG nextPress = 0;
+        for (; !stop_ && GetTickCount64() < deadline; Sleep(20)) {
+            const HWND dialog = findSaveDialog();
+            const HWND edit = dialog && IsWindowVisible(dialog) ? fileNameEdit(dialog) : nullptr;
+            if (!edit) continue;
+            if (HWND prompt = ownedPrompt(dialog)) {
+                seen.sawOverwritePrompt = true;
+                PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                Sleep(100);
+                continue;
+            }
+            if (!seen.sawDialog && !readProposal(dialog, edit)) continue;  // not initialised yet
+            if (GetTickCount64() < nextPress) continue;
+            if (answer == Answer::Save) sendWithin(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+            press(dialog, answer == Answer::Save ? IDOK : IDCANCEL);
+            nextPress = GetTickCount64() + 3000;
+        }
+        // Never leave the test hanging in a modal dialog.
+        if (!stop_)
+            if (HWND dialog = findSaveDialog()) press(dialog, IDCANCEL);
+        seen.answered = seen.sawDialog && stop_;
+    }
+
+    bool readProposal(HWND dialog, HWND edit) {
         wchar_t text[512] = {};
         sendWithin(edit, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        if (!text[0]) return false;
+        seen.sawDialog = true;
         seen.proposedName = text;
         if (HWND types = GetDlgItem(dialog, 0x470 /* cmb1 */); types && sendWithin(types, CB_GETLBTEXTLEN, 0, 0) < 512) {
             text[0] = 0;
             sendWithin(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
             seen.firstFilter = text;
         }
-        if (answer == Answer::Save) sendWithin(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        press(dialog, answer == Answer::Save ? IDOK : IDCANCEL);
-        // The dialog closes, or asks first whether to replace an existing file.
-        waitFor([&] {
-            if (!IsWindow(dialog)) return true;
-            if (HWND prompt = ownedPrompt(dialog)) {
-                seen.sawOverwritePrompt = true;
-                PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-                Sleep(100);
-            }
-            return false;
-        });
-        seen.answered = !IsWindow(dialog);
+        return true;
     }
     std::thread thread_;
     std::atomic<bool> stop_{false};
