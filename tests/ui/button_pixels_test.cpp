@@ -5,19 +5,12 @@
 
 #include <string>
 
+#include "design_colours.h"
 #include "ui_harness.h"
 
 namespace calderwynfell::test {
 namespace {
 
-constexpr COLORREF kGreen = RGB(8, 127, 112);
-constexpr COLORREF kLightGreen = RGB(224, 243, 236);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kDisabledFill = RGB(240, 244, 244);
-constexpr COLORREF kPressedFill = RGB(190, 224, 215);
-constexpr COLORREF kPlainFrame = RGB(215, 225, 225);
-constexpr COLORREF kDark = RGB(32, 50, 56);
-constexpr COLORREF kGrey = RGB(157, 167, 168);
 
 struct Look {
     const char* what;
@@ -84,20 +77,20 @@ class ButtonPixels : public testing::TestWithParam<int> {
 TEST_P(ButtonPixels, AccentFollowsTheViewAndDisabledButtonsAreGrey) {
     ASSERT_FALSE(ui.window.listMode);
     expectLooks("start", {
-                             {"start button", kStartButtonId, kGreen, kGreen, kWhite},
-                             {"stop disabled at start", kStopButtonId, kDisabledFill, kPlainFrame, kGrey},
-                             {"export disabled at start", kExportButtonId, kDisabledFill, kPlainFrame, kGrey},
-                             {"copy disabled at start", kCopyButtonId, kDisabledFill, kPlainFrame, kGrey},
-                             {"matrix view accented", kMatrixViewButtonId, kLightGreen, kGreen, kGreen},
-                             {"list view plain", kListViewButtonId, kWhite, kPlainFrame, kDark},
-                             {"settings plain", kSettingsButtonId, kWhite, kPlainFrame, kDark},
+                             {"start button", kStartButtonId, kAccent, kAccent, kWhite},
+                             {"stop disabled at start", kStopButtonId, kDisabledFill, kPlainFrame, kDisabledCaption},
+                             {"export disabled at start", kExportButtonId, kDisabledFill, kPlainFrame, kDisabledCaption},
+                             {"copy disabled at start", kCopyButtonId, kDisabledFill, kPlainFrame, kDisabledCaption},
+                             {"matrix view accented", kMatrixViewButtonId, kLightGreen, kAccent, kAccent},
+                             {"list view plain", kListViewButtonId, kWhite, kPlainFrame, kPrimaryText},
+                             {"settings plain", kSettingsButtonId, kWhite, kPlainFrame, kPrimaryText},
                          });
     ui.command(kListViewButtonId);
-    expectLooks("list", {{"matrix view plain", kMatrixViewButtonId, kWhite, kPlainFrame, kDark},
-                         {"list view accented", kListViewButtonId, kLightGreen, kGreen, kGreen}});
+    expectLooks("list", {{"matrix view plain", kMatrixViewButtonId, kWhite, kPlainFrame, kPrimaryText},
+                         {"list view accented", kListViewButtonId, kLightGreen, kAccent, kAccent}});
     ui.command(kMatrixViewButtonId);
-    expectLooks("matrix", {{"matrix view accented again", kMatrixViewButtonId, kLightGreen, kGreen, kGreen},
-                           {"list view plain again", kListViewButtonId, kWhite, kPlainFrame, kDark}});
+    expectLooks("matrix", {{"matrix view accented again", kMatrixViewButtonId, kLightGreen, kAccent, kAccent},
+                           {"list view plain again", kListViewButtonId, kWhite, kPlainFrame, kPrimaryText}});
 }
 
 TEST_P(ButtonPixels, StartButtonKeepsItsGreenFrameWhileDisabledDuringAScan) {
@@ -105,17 +98,17 @@ TEST_P(ButtonPixels, StartButtonKeepsItsGreenFrameWhileDisabledDuringAScan) {
     ui.command(kStartButtonId);
     ASSERT_TRUE(ui.window.scanning);
     ui.pump();
-    expectLooks("scanning", {{"start disabled", kStartButtonId, kDisabledFill, kGreen, kGrey},
-                             {"stop enabled", kStopButtonId, kWhite, kPlainFrame, kDark}});
+    expectLooks("scanning", {{"start disabled", kStartButtonId, kDisabledFill, kAccent, kDisabledCaption},
+                             {"stop enabled", kStopButtonId, kWhite, kPlainFrame, kPrimaryText}});
     ui.command(kStopButtonId);
     ASSERT_TRUE(ui.pumpUntil([&] { return !ui.window.scanning; }, 20000));
-    expectLooks("stopped", {{"start enabled again", kStartButtonId, kGreen, kGreen, kWhite}});
+    expectLooks("stopped", {{"start enabled again", kStartButtonId, kAccent, kAccent, kWhite}});
 }
 
 TEST_P(ButtonPixels, PressedButtonsChangeOnlyTheirFill) {
-    for (const Look& look : {Look{"start pressed", kStartButtonId, kPressedFill, kGreen, kWhite},
-                             Look{"matrix view pressed", kMatrixViewButtonId, kPressedFill, kGreen, kGreen},
-                             Look{"settings pressed", kSettingsButtonId, kPressedFill, kPlainFrame, kDark}}) {
+    for (const Look& look : {Look{"start pressed", kStartButtonId, kPressedFill, kAccent, kWhite},
+                             Look{"matrix view pressed", kMatrixViewButtonId, kPressedFill, kAccent, kAccent},
+                             Look{"settings pressed", kSettingsButtonId, kPressedFill, kPlainFrame, kPrimaryText}}) {
         const HWND button = ui.control(look.id);
         SendMessageW(button, BM_SETSTATE, TRUE, 0);
         ASSERT_TRUE(SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED);
@@ -124,7 +117,7 @@ TEST_P(ButtonPixels, PressedButtonsChangeOnlyTheirFill) {
     }
     ASSERT_FALSE(IsWindowEnabled(ui.control(kStopButtonId)));  // disabled but selected: the pressed fill
     expectLook(drawDirect(ui.control(kStopButtonId), ODS_SELECTED),
-               {"stop pressed while disabled", kStopButtonId, kPressedFill, kPlainFrame, kGrey});
+               {"stop pressed while disabled", kStopButtonId, kPressedFill, kPlainFrame, kDisabledCaption});
 }
 
 TEST_P(ButtonPixels, FocusRectangleIsThreePixelsInsideAtEveryDpi) {

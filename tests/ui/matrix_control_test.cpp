@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "ui/matrix_geometry.h"
+#include "design_colours.h"
 #include "views_support.h"
 
 namespace calderwynfell::test {
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kSelectedFrame = RGB(8, 127, 112);
-constexpr COLORREF kNormalFrame = RGB(215, 225, 225);
-constexpr COLORREF kNotCheckedFill = RGB(250, 252, 252);
-constexpr COLORREF kGreyText = RGB(99, 119, 124);
 
 // The octet is anti-aliased: the pixel furthest from the fill must lie on the
 // line from the fill to the text colour, well away from the fill.
@@ -78,10 +74,10 @@ TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
         COLORREF fill, text;
     } cases[] = {
         {ProbeStatus::Online, RGB(210, 239, 227), RGB(8, 127, 112)},
-        {ProbeStatus::NoResponse, RGB(230, 235, 237), kGreyText},
-        {ProbeStatus::Error, RGB(252, 231, 214), kGreyText},
-        {ProbeStatus::NotChecked, kNotCheckedFill, kGreyText},
-        {static_cast<ProbeStatus>(7), kNotCheckedFill, kGreyText},
+        {ProbeStatus::NoResponse, RGB(230, 235, 237), kSecondary},
+        {ProbeStatus::Error, RGB(252, 231, 214), kSecondary},
+        {ProbeStatus::NotChecked, kNotCheckedFill, kSecondary},
+        {static_cast<ProbeStatus>(7), kNotCheckedFill, kSecondary},
     };
     for (int i = 0; i < 5; ++i) window().results[i].status = cases[i].status;
     window().selectResult(2);
@@ -92,7 +88,7 @@ TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
         SCOPED_TRACE(i);
         const matrix::CellBox b = box(i);
         const int midY = (b.top + b.bottom) / 2;
-        const COLORREF frame = i == 2 ? kSelectedFrame : kNormalFrame;
+        const COLORREF frame = i == 2 ? kAccent : kPlainFrame;
         EXPECT_EQ(r.at(b.left + 2, b.top + 2), cases[i].fill);
         EXPECT_EQ(r.at(b.left, midY), frame);
         EXPECT_EQ(r.at(b.right - 1, midY), frame);
@@ -112,8 +108,8 @@ TEST_F(MatrixTest, CellInsetFollowsTheDpi) {
         const Rendering r = renderClient(matrixWindow());
         const int rowY = client.bottom / 32, boundary = client.right / 16;
         // Column 0 ends and column 1 begins `inset` pixels either side of the boundary.
-        EXPECT_EQ(r.at(boundary - inset - 1, rowY), kNormalFrame);
-        EXPECT_EQ(r.at(boundary + inset, rowY), kNormalFrame);
+        EXPECT_EQ(r.at(boundary - inset - 1, rowY), kPlainFrame);
+        EXPECT_EQ(r.at(boundary + inset, rowY), kPlainFrame);
         for (int x = boundary - inset; x < boundary + inset; ++x) EXPECT_EQ(r.at(x, rowY), kWhite) << x;
     }
 }
@@ -134,7 +130,7 @@ TEST_F(MatrixTest, EmptyViewShowsOnlyTheCentredTextAndIgnoresInput) {
     EXPECT_NEAR((ink.left + ink.right) / 2, r.width / 2, 3);
     EXPECT_NEAR((ink.top + ink.bottom) / 2, r.height / 2, 3);
     EXPECT_LT(ink.right - ink.left, r.width / 2);
-    EXPECT_GT(countColour(r, RECT{0, 0, r.width, r.height}, kGreyText), 0);
+    EXPECT_GT(countColour(r, RECT{0, 0, r.width, r.height}, kSecondary), 0);
 
     SetFocus(w.hwnd());
     mouse(WM_LBUTTONDOWN, 0);

@@ -6,17 +6,12 @@
 #include <string>
 
 #include "ui/main_window_paint.h"
+#include "design_colours.h"
 #include "ui_harness.h"
 
 namespace calderwynfell::test {
 namespace {
 
-constexpr COLORREF kBackground = RGB(243, 245, 245);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kTrack = RGB(234, 240, 238);
-constexpr COLORREF kAccent = RGB(8, 127, 112);
-constexpr COLORREF kSecondary = RGB(99, 119, 124);
-constexpr COLORREF kError = RGB(170, 67, 42);
 
 struct Probe {
     const char* what;
