@@ -47,16 +47,19 @@ HWND findSaveDialog() {
     return nullptr;
 }
 
-// Answers the save dialog from another thread as a user would: finds it by its
-// title, reads what it proposes, then types a path and presses OK (confirming an
-// overwrite question), or presses Cancel.
+// Answers the save dialog from another thread as a user would: waits until the
+// dialog is initialised (its file name box holds the proposal), reads what it
+// proposes, then types a path, reads it back and presses OK once (answering an
+// overwrite question once), or presses Cancel once.
 class SaveDialogDriver {
    public:
     enum class Answer { Save, Cancel };
     // waitMs bounds the whole exchange; the command blocks the test until the dialog is gone,
     // so a generous bound costs nothing when things go well.
-    SaveDialogDriver(Answer answer, std::wstring path, int waitMs = 60000)
-        : thread_([this, answer, path = std::move(path), waitMs] { run(answer, path, waitMs); }) {}
+    SaveDialogDriver(Answer answer, std::wstring path, int waitMs = 60000) {
+        // Started here, not in the member list: the thread reads members that must exist first.
+        thread_ = std::thread([this, answer, path = std::move(path), waitMs] { run(answer, path, waitMs); });
+    }
     ~SaveDialogDriver() { finish(); }
     // Joins the thread; `seen` is complete afterwards.
     void finish() {
@@ -65,53 +68,62 @@ class SaveDialogDriver {
     }
     struct Seen {
         bool sawDialog = false, answered = false, sawOverwritePrompt = false;
-        std::wstring proposedName, firstFilter;
+        std::wstring proposedName, firstFilter, failure;
     } seen;
 
    private:
-    // Acts on whatever save dialog is up until the command returns (stop_). Looking the dialog
-    // up afresh each round copes with a window found before it was initialised or while an
-    // earlier one was torn down; a press that did not take is repeated.
+    // Acts once on each state the dialog shows, until the command returns (stop_).
     void run(Answer answer, const std::wstring& path, int waitMs) {
         const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(waitMs);
-        ULONGLONG nextPress = 0;
-        for (; !stop_ && GetTickCount64() < deadline; Sleep(20)) {
+        HWND pressed = nullptr, confirmed = nullptr;
+        for (; !stop_; Sleep(20)) {
+            if (GetTickCount64() >= deadline) {
+                seen.failure = pressed ? L"the dialog stayed open after the press" : L"no initialised save dialog";
+                break;
+            }
             const HWND dialog = findSaveDialog();
             const HWND edit = dialog && IsWindowVisible(dialog) ? fileNameEdit(dialog) : nullptr;
             if (!edit) continue;
             if (HWND prompt = ownedPrompt(dialog)) {
                 seen.sawOverwritePrompt = true;
-                PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-                Sleep(100);
+                if (prompt != confirmed) PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                confirmed = prompt;
                 continue;
             }
-            if (!seen.sawDialog && !readProposal(dialog, edit)) continue;  // not initialised yet
-            if (GetTickCount64() < nextPress) continue;
-            if (answer == Answer::Save) sendWithin(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+            if (dialog == pressed || (!seen.sawDialog && !readProposal(dialog, edit))) continue;
+            if (answer == Answer::Save) {
+                sendWithin(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+                if (textOf(edit) != path) continue;  // not taken yet: look again
+            }
             press(dialog, answer == Answer::Save ? IDOK : IDCANCEL);
-            nextPress = GetTickCount64() + 3000;
+            pressed = dialog;
         }
-        // Never leave the test hanging in a modal dialog.
+        // Never leave the test hanging in a modal dialog; the failure is reported.
         if (!stop_)
             if (HWND dialog = findSaveDialog()) press(dialog, IDCANCEL);
-        seen.answered = seen.sawDialog && stop_;
+        seen.answered = seen.sawDialog && pressed && stop_;
+    }
+
+    static std::wstring textOf(HWND edit) {
+        wchar_t text[512] = {};
+        sendWithin(edit, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        return text;
     }
 
     bool readProposal(HWND dialog, HWND edit) {
-        wchar_t text[512] = {};
-        sendWithin(edit, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-        if (!text[0]) return false;
+        const std::wstring proposal = textOf(edit);
+        if (proposal.empty()) return false;
         seen.sawDialog = true;
-        seen.proposedName = text;
+        seen.proposedName = proposal;
         if (HWND types = GetDlgItem(dialog, 0x470 /* cmb1 */); types && sendWithin(types, CB_GETLBTEXTLEN, 0, 0) < 512) {
-            text[0] = 0;
+            wchar_t text[512] = {};
             sendWithin(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
             seen.firstFilter = text;
         }
         return true;
     }
-    std::thread thread_;
     std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 std::optional<std::string> readFileBytes(const std::wstring& path) {
@@ -186,6 +198,7 @@ class ExportTest : public ::testing::Test {
         SaveDialogDriver driver(answer, path);
         w.command(kExportButtonId);
         driver.finish();
+        EXPECT_EQ(driver.seen.failure, L"");
         return driver.seen;
     }
 };
