@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "results/csv_document.h"
@@ -19,7 +20,11 @@ constexpr DWORD kFileNameCapacity = 260;
 // One pair: display text and pattern; the literal's own zero ends the list.
 constexpr wchar_t kCsvFilter[] = L"CSV 表格 (*.csv)\0*.csv\0";
 
-bool askForPath(HWND owner, std::vector<wchar_t>& fileName) {
+}  // namespace
+
+bool askExportPath(HWND owner, std::wstring& path) {
+    std::vector<wchar_t> fileName(kFileNameCapacity, L'\0');
+    path.copy(fileName.data(), std::min<std::size_t>(path.size(), kFileNameCapacity - 1));
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
@@ -29,8 +34,12 @@ bool askForPath(HWND owner, std::vector<wchar_t>& fileName) {
     dialog.lpstrDefExt = L"csv";
     dialog.lpstrTitle = kExportDialogTitle;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
-    return GetSaveFileNameW(&dialog) != FALSE;
+    if (!GetSaveFileNameW(&dialog)) return false;
+    path = fileName.data();
+    return true;
 }
+
+namespace {
 
 // A write can be cut short (a nearly full disk); writing on from where it
 // stopped either finishes or yields the real error.
@@ -69,16 +78,15 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes, std::wst
 
 void MainWindow::exportCsv() {
     if (scanning) return;
-    std::vector<wchar_t> fileName(kFileNameCapacity, L'\0');
-    std::copy(std::begin(kExportDefaultName), std::end(kExportDefaultName), fileName.begin());
-    if (!askForPath(hwnd, fileName)) return;
+    std::wstring path = kExportDefaultName;
+    if (!savePathPrompt(hwnd, path)) return;
 
     std::vector<Result> rows;
     rows.reserve(view.size());
     for (const std::int32_t index : view) rows.push_back(results[static_cast<std::size_t>(index)]);
     const std::string document = buildCsvDocument(rows);
 
-    if (writeFileBytes(fileName.data(), document, message))
+    if (writeFileBytes(path, document, message))
         statusText = L"已导出 " + decimalText(static_cast<std::uint32_t>(rows.size())) + L" 条结果";
     InvalidateRect(hwnd, nullptr, TRUE);
 }

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "core/icmp_probe.h"
+#include "results/export_command.h"
 
 namespace calderwynfell {
 
@@ -21,6 +22,7 @@ LRESULT colourControl(WPARAM dc, COLORREF background, const UniqueBrush& brush) 
 MainWindow::MainWindow()
     : probe([](std::uint32_t address, std::uint32_t timeoutMs) { return icmpEchoProbe(address, timeoutMs); }),
       networkDiscovery([] { return discoverLocalNetworks(); }),
+      savePathPrompt(askExportPath),
       backgroundBrush(CreateSolidBrush(kWindowBackground)),
       whiteBrush(CreateSolidBrush(kWhite)) {}
 

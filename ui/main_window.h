@@ -49,6 +49,8 @@ inline constexpr UINT_PTR kProgressTimerId = 1;
 inline constexpr UINT kProgressTimerMs = 75;
 
 using NetworkDiscovery = std::function<std::vector<LocalNetwork>()>;
+// Asks where to export, starting from the proposed name in the path; false when cancelled.
+using SavePathPrompt = std::function<bool(HWND owner, std::wstring& path)>;
 
 // What the scan thread owns for one scan.
 class MainWindow;
@@ -72,6 +74,7 @@ public:
     // Seams, set before the window is created; production keeps the defaults.
     ProbeFunction probe;
     NetworkDiscovery networkDiscovery;
+    SavePathPrompt savePathPrompt;
 
     // --- fields, in the order of the design ---
     HWND hwnd = nullptr;
