@@ -1,12 +1,20 @@
 // Drives the running Calderwynfell window from another process, as a user
 // would, one step per invocation so the script can look at the screen between
-// steps. Exit code 0 on success; a diagnostic on stderr otherwise.
+// steps. Every wait is for a state the window shows and is bounded; a timeout
+// names what was awaited. Exit code 0 on success; a diagnostic on stderr otherwise.
 //
-//   e2e_driver scan <start> <end>  set the two address edits, check them, press F5, wait for the end
-//   e2e_driver geometry            print client and matrix rectangles in screen pixels, and the DPI
-//   e2e_driver list                switch to the detail list and print its row count
-//   e2e_driver export <path>       press 导出 CSV, fill the save dialog, press OK, wait for the file
-//   e2e_driver close               post WM_CLOSE
+//   e2e_driver ready                 wait until the window is up with its proposed range
+//   e2e_driver scan <start> <end>    type the range, read it back, F5, wait for the end (127/8 only)
+//   e2e_driver start <start> <end> <timeout index> <attempts index>
+//                                    choose the options, type the range, F5, wait until it runs
+//                                    (127/8 or the test bed's 198.18/15 only)
+//   e2e_driver settle                wait until every window of the app has painted
+//   e2e_driver geometry              print client and matrix rectangles in screen pixels, and the DPI
+//   e2e_driver list                  switch to the detail list and print its row count
+//   e2e_driver export <path>         press 导出 CSV, fill the save dialog, press OK, wait for the file
+//   e2e_driver close                 post WM_CLOSE
+//   e2e_driver close-timed <ms>      post WM_CLOSE, wait up to <ms> for the process to end,
+//                                    print "closed_ms N exit_code C"
 
 #include <windows.h>
 
@@ -25,7 +33,10 @@ using calderwynfell::test::fileNameEdit;
 constexpr wchar_t kMainClass[] = L"CalderwynfellCpp";
 constexpr wchar_t kExportTitle[] = L"导出当前筛选下的全部结果";
 constexpr int kStartEdit = 101, kEndEdit = 102, kStartButton = 103, kStopButton = 104;
+constexpr int kTimeoutCombo = 107, kAttemptsCombo = 108;
 constexpr int kListButton = 111, kExportButton = 113, kDetailList = 117, kMatrix = 118;
+// A cold Wine prefix takes a long time over its first window.
+constexpr int kStartUpMs = 60000;
 
 int fail(const char* what) {
     std::fprintf(stderr, "e2e_driver: %s\n", what);
@@ -33,55 +44,165 @@ int fail(const char* what) {
 }
 
 template <typename Done>
-bool waitFor(Done done, int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 50) {
+bool waitFor(const char* what, Done done, int timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
         if (done()) return true;
-        Sleep(50);
+        if (GetTickCount64() >= deadline) {
+            std::fprintf(stderr, "e2e_driver: timed out after %d ms waiting for %s\n", timeoutMs, what);
+            return false;
+        }
+        Sleep(20);  // polling interval, not synchronisation: the condition decides
     }
-    return false;
-}
-
-HWND findMainWindow() {
-    HWND window = nullptr;
-    waitFor([&] { return (window = FindWindowW(kMainClass, nullptr)) != nullptr; }, 30000);
-    return window;
 }
 
 std::wstring windowText(HWND window) {
     wchar_t buffer[512] = {};
     // WM_GETTEXT is marshalled between processes; GetWindowTextW would not ask the other process.
-    SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                             &ignored))
+        return {};
     return buffer;
 }
 
-void clickButton(HWND main, int id) {
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(main, id)));
+bool looksLikeAddress(const std::wstring& text) {
+    unsigned a, b, c, d;
+    wchar_t extra;
+    return std::swscanf(text.c_str(), L"%u.%u.%u.%u%lc", &a, &b, &c, &d, &extra) == 4 && a < 256 && b < 256 &&
+           c < 256 && d < 256;
 }
 
-int scan(HWND main, const wchar_t* start, const wchar_t* end) {
-    // Only loopback may ever be scanned from here.
-    if (std::wcsncmp(start, L"127.", 4) != 0 || std::wcsncmp(end, L"127.", 4) != 0)
-        return fail("refusing a range outside 127.0.0.0/8");
+std::uint32_t addressValue(const wchar_t* text) {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    std::swscanf(text, L"%u.%u.%u.%u", &a, &b, &c, &d);
+    return (a << 24) | (b << 16) | (c << 8) | d;
+}
+
+// Only loopback and the namespace test bed may ever be scanned from here.
+bool inside(const wchar_t* text, std::uint32_t network, int prefix) {
+    return looksLikeAddress(text) && (addressValue(text) >> (32 - prefix)) == (network >> (32 - prefix));
+}
+
+bool allowedTarget(const wchar_t* start, const wchar_t* end, bool testBedToo) {
+    const auto ok = [&](const wchar_t* text) {
+        return inside(text, 0x7F000000u, 8) || (testBedToo && inside(text, 0xC6120000u, 15));
+    };
+    return ok(start) && ok(end);
+}
+
+// Created, shown, and holding the range proposed at start-up in both edits.
+bool windowReady(HWND main) {
+    return IsWindowVisible(main) && looksLikeAddress(windowText(GetDlgItem(main, kStartEdit))) &&
+           looksLikeAddress(windowText(GetDlgItem(main, kEndEdit)));
+}
+
+HWND readyMainWindow() {
+    HWND main = nullptr;
+    waitFor(
+        "the main window to be shown with a proposed range in both address edits",
+        [&] {
+            main = FindWindowW(kMainClass, nullptr);
+            return main && windowReady(main);
+        },
+        kStartUpMs);
+    return main && windowReady(main) ? main : nullptr;
+}
+
+void clickButton(HWND main, int id) {
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, id)));
+}
+
+bool typeRange(HWND main, const wchar_t* start, const wchar_t* end) {
     HWND startEdit = GetDlgItem(main, kStartEdit);
     HWND endEdit = GetDlgItem(main, kEndEdit);
     SendMessageW(startEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(start));
     SendMessageW(endEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(end));
-    if (windowText(startEdit) != start || windowText(endEdit) != end)
-        return fail("the address edits do not hold the loopback range; not starting");
+    return waitFor(
+        "the address edits to hold the typed range",
+        [&] { return windowText(startEdit) == start && windowText(endEdit) == end; }, 5000);
+}
+
+void pressF5(HWND main) {
     // The message loop takes F5 from any posted key message, whatever the target.
     PostMessageW(main, WM_KEYDOWN, VK_F5, 0x003F0001);
-    HWND stop = GetDlgItem(main, kStopButton);
-    HWND startButton = GetDlgItem(main, kStartButton);
-    if (!waitFor([&] { return IsWindowEnabled(stop) != FALSE; }, 10000))
-        return fail("the scan did not start");
-    std::printf("scan started\n");
-    if (!waitFor([&] { return !IsWindowEnabled(stop) && IsWindowEnabled(startButton); }, 120000))
-        return fail("the scan did not end within 120 s");
-    if (!IsWindowEnabled(GetDlgItem(main, kExportButton)))
-        return fail("export stays disabled after the scan");
+}
+
+int scan(HWND main, const wchar_t* start, const wchar_t* end) {
+    if (!allowedTarget(start, end, false)) return fail("refusing a range outside 127.0.0.0/8");
+    HWND stop = GetDlgItem(main, kStopButton), startButton = GetDlgItem(main, kStartButton);
+    HWND exportButton = GetDlgItem(main, kExportButton);
+    // Export opens only once something was tested: its enabling marks this scan's end,
+    // however quickly the scan runs.
+    if (IsWindowEnabled(exportButton)) return fail("export is enabled before the scan; not a fresh window");
+    if (!typeRange(main, start, end)) return fail("the address edits do not hold the loopback range; not starting");
+    pressF5(main);
+    if (!waitFor(
+            "the scan to end (stop disabled, start and export enabled)",
+            [&] { return !IsWindowEnabled(stop) && IsWindowEnabled(startButton) && IsWindowEnabled(exportButton); },
+            120000))
+        return 1;
     std::printf("scan ended\n");
     return 0;
+}
+
+bool selectOption(HWND main, int comboId, const wchar_t* indexText) {
+    const int index = _wtoi(indexText);
+    HWND combo = GetDlgItem(main, comboId);
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return waitFor(
+        "an option combo box to hold its choice", [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) == index; },
+        5000);
+}
+
+int startRunning(HWND main, const wchar_t* start, const wchar_t* end, const wchar_t* timeoutIndex,
+                 const wchar_t* attemptsIndex) {
+    if (!allowedTarget(start, end, true)) return fail("refusing a range outside 127.0.0.0/8 and 198.18.0.0/15");
+    if (!selectOption(main, kTimeoutCombo, timeoutIndex) || !selectOption(main, kAttemptsCombo, attemptsIndex))
+        return 1;
+    if (!typeRange(main, start, end)) return fail("the address edits do not hold the range; not starting");
+    pressF5(main);
+    HWND stop = GetDlgItem(main, kStopButton);
+    if (!waitFor("the scan to run (stop enabled)", [&] { return IsWindowEnabled(stop) != FALSE; }, 10000)) return 1;
+    std::printf("scan running\n");
+    return 0;
+}
+
+struct AppWindows {
+    DWORD process = 0;
+    bool dirty = false;
+};
+
+BOOL CALLBACK noteDirty(HWND window, LPARAM state) {
+    auto& app = *reinterpret_cast<AppWindows*>(state);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == app.process && IsWindowVisible(window)) {
+        if (GetUpdateRect(window, nullptr, FALSE)) app.dirty = true;
+        EnumChildWindows(window, noteDirty, state);
+    }
+    return TRUE;
+}
+
+// Painted: no window of the app has an update region, on two looks either side
+// of a round trip through its message queue (which also flushes its drawing to X).
+int settle(HWND main) {
+    AppWindows app;
+    GetWindowThreadProcessId(main, &app.process);
+    const auto clean = [&] {
+        app.dirty = false;
+        EnumWindows(noteDirty, reinterpret_cast<LPARAM>(&app));
+        return !app.dirty;
+    };
+    const bool settled = waitFor(
+        "every window of the app to finish painting",
+        [&] {
+            if (!clean()) return false;
+            DWORD_PTR ignored = 0;
+            return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) && clean();
+        },
+        10000);
+    return settled ? 0 : 1;
 }
 
 void printRect(const char* name, HWND window) {
@@ -89,8 +210,7 @@ void printRect(const char* name, HWND window) {
     GetClientRect(window, &client);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    std::printf("%s %ld %ld %ld %ld\n", name, origin.x, origin.y, origin.x + client.right,
-                origin.y + client.bottom);
+    std::printf("%s %ld %ld %ld %ld\n", name, origin.x, origin.y, origin.x + client.right, origin.y + client.bottom);
 }
 
 int geometry(HWND main) {
@@ -103,44 +223,80 @@ int geometry(HWND main) {
 int showList(HWND main) {
     clickButton(main, kListButton);
     HWND list = GetDlgItem(main, kDetailList);
-    if (!waitFor([&] { return IsWindowVisible(list) && !IsWindowVisible(GetDlgItem(main, kMatrix)); }, 5000))
-        return fail("the detail list did not replace the matrix");
+    if (!waitFor(
+            "the detail list to replace the matrix",
+            [&] { return IsWindowVisible(list) && !IsWindowVisible(GetDlgItem(main, kMatrix)); }, 5000))
+        return 1;
     std::printf("rows %ld\n", static_cast<long>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
     return 0;
+}
+
+// The save dialog once it is initialised: its file name box holds the proposed name.
+// The dialog's owner is the main window; the overwrite question carries the same title.
+HWND initialisedSaveDialog(HWND main, HWND& edit) {
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", kExportTitle)) != nullptr) {
+        if (GetWindow(candidate, GW_OWNER) != main || !IsWindowVisible(candidate)) continue;
+        edit = fileNameEdit(candidate);
+        if (edit && !windowText(edit).empty()) return candidate;
+    }
+    return nullptr;
 }
 
 int exportTo(HWND main, const wchar_t* path) {
     DeleteFileW(path);
     clickButton(main, kExportButton);
-    HWND dialog = nullptr;
-    if (!waitFor([&] { return (dialog = FindWindowW(L"#32770", kExportTitle)) != nullptr; }, 20000))
-        return fail("the save dialog did not appear");
-    HWND edit = nullptr;
-    if (!waitFor([&] { return (edit = fileNameEdit(dialog)) != nullptr; }, 5000))
-        return fail("no file name box in the save dialog");
-    std::wstring proposed = windowText(edit);
+    HWND dialog = nullptr, edit = nullptr;
+    if (!waitFor(
+            "the save dialog, initialised with a proposed name",
+            [&] { return (dialog = initialisedSaveDialog(main, edit)) != nullptr; }, 30000))
+        return 1;
+    const std::wstring proposed = windowText(edit);
     std::printf("proposed name %s\n", proposed == L"Calderwynfell.csv" ? "Calderwynfell.csv" : "(other)");
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    if (!waitFor([&] { return !IsWindow(dialog); }, 10000)) return fail("the save dialog stayed open");
-    if (!waitFor([&] { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }, 10000))
-        return fail("no file was written");
+    if (!waitFor("the file name box to hold the typed path", [&] { return windowText(edit) == path; }, 5000))
+        return 1;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    if (!waitFor("the save dialog to close", [&] { return !IsWindow(dialog); }, 20000)) return 1;
+    if (!waitFor(
+            "the exported file", [&] { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }, 10000))
+        return 1;
     std::printf("exported\n");
+    return 0;
+}
+
+int closeTimed(HWND main, int boundMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(main, &processId);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return fail("cannot open the app's process");
+    const ULONGLONG posted = GetTickCount64();
+    if (!PostMessageW(main, WM_CLOSE, 0, 0)) return fail("WM_CLOSE not posted");
+    const DWORD waited = WaitForSingleObject(process, static_cast<DWORD>(boundMs));
+    const ULONGLONG closedMs = GetTickCount64() - posted;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    std::printf("closed_ms %llu exit_code %lu window_gone %d\n", closedMs, code, IsWindow(main) ? 0 : 1);
+    if (waited != WAIT_OBJECT_0) return fail("the process did not end within the bound");
     return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return fail("usage: e2e_driver scan|geometry|list|export|close [arguments]");
+    if (argc < 2) return fail("usage: e2e_driver ready|scan|start|settle|geometry|list|export|close|close-timed ...");
     const std::wstring step = argv[1];
-    HWND main = findMainWindow();
-    if (!main) return fail("no Calderwynfell window");
+    HWND main = readyMainWindow();
+    if (!main) return fail("no Calderwynfell window ready");
+    if (step == L"ready") return 0;
     if (step == L"scan" && argc == 4) return scan(main, argv[2], argv[3]);
+    if (step == L"start" && argc == 6) return startRunning(main, argv[2], argv[3], argv[4], argv[5]);
+    if (step == L"settle") return settle(main);
     if (step == L"geometry") return geometry(main);
     if (step == L"list") return showList(main);
     if (step == L"export" && argc == 3) return exportTo(main, argv[2]);
     if (step == L"close") return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : fail("WM_CLOSE not posted");
+    if (step == L"close-timed" && argc == 3) return closeTimed(main, _wtoi(argv[2]));
     return fail("unknown step or wrong arguments");
 }

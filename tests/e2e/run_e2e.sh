@@ -31,19 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for display in $(seq 200 249); do
-  { [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; } && continue
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X$display" ] && break
-    sleep 0.1
-  done
-  [ -e "/tmp/.X11-unix/X$display" ] && { export DISPLAY=":$display"; break; }
-  kill "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
-done
-[ -n "$xvfb_pid" ] || { echo "e2e: could not start Xvfb" >&2; exit 1; }
+# shellcheck source=../../scripts/lib/xvfb.sh
+source "$root/scripts/lib/xvfb.sh"
+start_private_xvfb 200 249 || { echo "e2e: could not start Xvfb" >&2; exit 1; }
 
 fail() {
   echo "e2e: FAILED: $1"
@@ -55,16 +45,17 @@ driver() { wine "$driver_exe" "$@" 2>>"$out/driver.log"; }
 wine "$exe" >>"$out/wine.log" 2>&1 &
 app_pid=$!
 
-# The edits are set and read back by the driver before F5; it refuses anything outside 127/8.
+# The driver waits for the window and its proposed range, types the range and
+# reads it back before F5; it refuses anything outside 127/8.
 driver scan 127.0.0.1 127.0.0.254 || fail "scan (see $out/driver.log)"
+driver settle || fail "the window did not finish painting"
 driver geometry >"$out/geometry.txt" || fail "geometry"
-sleep 0.5  # let the last repaint reach the screen
 import -window root "$out/after_scan.png" && convert "$out/after_scan.png" "$out/after_scan.ppm" ||
   fail "screenshot"
 driver list || fail "switching to the list"
 csv_path=$(winepath -w "$out/export.csv" 2>/dev/null)
 driver export "$csv_path" || fail "export through the dialog"
-sleep 0.3
+driver settle || fail "the window did not finish painting after the export"
 import -window root "$out/after_export.png" || true
 python3 "$root/tests/e2e/check_e2e.py" "$out/after_scan.ppm" "$out/geometry.txt" "$out/export.csv" ||
   fail "screen or CSV check"
