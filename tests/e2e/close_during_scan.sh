@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Closes the real Calderwynfell.exe in the middle of a scan of the test bed's
+# silent range (2000 ms timeout, 3 attempts): the window must go and the
+# process end with code 0 within two timeouts. Prints "close: N ms".
+# Needs root and a ready test bed (scripts/testbed).
+#   tests/e2e/close_during_scan.sh BUILD_DIR STATE_FILE [DELAY_S]
+# DELAY_S (default 1) is how long the scan runs before WM_CLOSE, so the close
+# lands in the middle of the first probes rather than at their start.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$1
+state=$2
+delay=${3:-1}
+# The real exe under a name that Wine's settings (scripts/setup) mark as not
+# managed: on a bare Xvfb, Wine otherwise waits 2 s for a window manager that
+# does not exist on every destruction of a managed window, hiding the close.
+exe="$build/tests/e2e/calderwynfell_close_test.exe"
+cp "$build/ui/Calderwynfell.exe" "$exe" || exit 1
+driver_exe="$build/tests/e2e/e2e_driver.exe"
+timeout_ms=2000
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "close: skipped: ICMP under Wine needs root here"
+  exit 77
+fi
+read -r status _ silent < <(head -n 1 "$state" 2>/dev/null || echo "unavailable")
+if [ "$status" != ready ]; then
+  echo "close: skipped: no test bed ($(head -n 1 "$state" 2>/dev/null))"
+  exit 77
+fi
+network=${silent%/*}
+first="${network%.*}.$((${network##*.} + 1))"
+last="${network%.*}.$((${network##*.} + 254))"
+
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then kill "$app_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+# shellcheck source=../../scripts/lib/xvfb.sh
+source "$root/scripts/lib/xvfb.sh"
+start_private_xvfb 250 299 || exit 1
+
+log=$(mktemp)
+driver() { wine "$driver_exe" "$@" 2>>"$log"; }
+fail() {
+  echo "close: FAILED: $1"
+  cat "$log"
+  exit 1
+}
+
+wine "$exe" >/dev/null 2>&1 &
+app_pid=$!
+# Timeout choice 3 is 2000 ms, attempts choice 2 is 3 attempts.
+driver start "$first" "$last" 3 2 >/dev/null || fail "starting the scan of $first - $last"
+sleep "$delay"  # not a wait for state: it puts the close mid-probe
+result=$(driver close-timed $((2 * timeout_ms)) | tr -d "\r") || fail "close: $result"
+read -r _ closed_ms _ code _ gone <<<"$result"
+wait "$app_pid"
+exit_code=$?
+app_pid=""
+[ "$gone" = 1 ] || fail "the window is still there after $closed_ms ms"
+[ "$code" = 0 ] && [ "$exit_code" = 0 ] || fail "exit code $code (wait: $exit_code)"
+echo "close: $closed_ms ms (scan of $first - $last, ${timeout_ms} ms timeout, 3 attempts, closed after ${delay} s)"
