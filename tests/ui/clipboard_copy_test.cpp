@@ -76,13 +76,15 @@ TEST(ClipboardCopy, CopiesTheSelectionOrReportsABusyClipboardThatALaterCopyLeave
 }
 
 TEST(ClipboardCopy, CopiedLineGivesWayToTheDetailAtTheNextDeliveredBatch) {
-    WindowUnderTest w(fakeProbe(30));
+    ProbeGate gate(10);
+    WindowUnderTest w(gate.hold(fakeProbe()));
     w.setRange(L"127.0.0.1", L"127.0.0.40");
     w.command(kStartButtonId);
     ASSERT_TRUE(w.pumpUntil([&] { return w.window.results[0].status != ProbeStatus::NotChecked; }));
     w.window.selectResult(0);
     w.command(kCopyButtonId);
     EXPECT_EQ(w.window.detail, L"已复制 127.0.0.1");
+    gate.open();  // the next batch arrives only now, after the copy
     ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }, 10000));
     EXPECT_EQ(w.window.detail, describeSelection(w.window.results[0]));
 }

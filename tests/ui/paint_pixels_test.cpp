@@ -22,6 +22,7 @@ struct Probe {
 class PaintPixels : public testing::TestWithParam<int> {
    protected:
     void SetUp() override {
+        gate.open();
         if (GetParam() != ui.window.dpi) ui.setDpi(GetParam());
         ASSERT_EQ(ui.window.dpi, GetParam());
     }
@@ -41,7 +42,8 @@ class PaintPixels : public testing::TestWithParam<int> {
         }
     }
 
-    WindowUnderTest ui{fakeProbe(25)};
+    ProbeGate gate{100};  // shut only where a scan must be caught mid-way
+    WindowUnderTest ui{gate.hold(fakeProbe(25))};
 };
 
 TEST_P(PaintPixels, CardsAndPanelSitOnTheBackgroundAtScaledEdges) {
@@ -87,11 +89,13 @@ TEST_P(PaintPixels, ProgressFillIsTheShareOfFinishedAddresses) {
         const std::string name = stage;
         ui.setRange(L"127.0.0.1", L"127.0.0.254");
         if (name != "preview") {
+            if (name == "stopped") gate.shut();
             ui.command(kStartButtonId);
             ASSERT_TRUE(ui.window.scanning);
             if (name == "stopped") {
                 ASSERT_TRUE(ui.pumpUntil([&] { return paintTexts(ui.window).progressUnits > 0; }));
                 ui.command(kStopButtonId);
+                gate.open();
             }
             ASSERT_TRUE(ui.pumpUntil([&] { return !ui.window.scanning; }, 20000));
         }

@@ -43,6 +43,15 @@ ProbeFunction fakeProbe(int delayMs) {
     };
 }
 
+ProbeFunction ProbeGate::hold(ProbeFunction inner) const {
+    return [opened = opened_, answered = answered_, inner = std::move(inner)](std::uint32_t address,
+                                                                             std::uint32_t timeoutMs) {
+        if ((address & 0xFF) > answered)
+            for (int waited = 0; !opened->load() && waited < 20000; waited += 5) Sleep(5);
+        return inner(address, timeoutMs);
+    };
+}
+
 NetworkDiscovery fakeNetworks() {
     return [] {
         return std::vector<LocalNetwork>{{L"测试网卡", L"127.0.0.5", L"127.0.0.1", L"127.0.0.254", true}};

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,22 @@ namespace calderwynfell::test {
 // Odd last octet -> Online, latency octet % 7; even -> NoResponse "等待 ICMP 回复超时";
 // checkedAt 2026-03-05 08:04:09; optional delay per call. Sends nothing.
 ProbeFunction fakeProbe(int delayMs = 0);
+// Holds each probe of an address whose last octet is above `answered` until
+// open(): a test sees a scan mid-way however loaded the machine is. A held
+// probe gives up after 20 s, so a failing test cannot hang the teardown.
+class ProbeGate {
+   public:
+    explicit ProbeGate(std::uint32_t answered) : answered_(answered) {}
+    ~ProbeGate() { open(); }
+    ProbeFunction hold(ProbeFunction inner) const;
+    void open() { opened_->store(true); }
+    void shut() { opened_->store(false); }
+
+   private:
+    std::uint32_t answered_;
+    std::shared_ptr<std::atomic<bool>> opened_ = std::make_shared<std::atomic<bool>>(false);
+};
+
 // One network "测试网卡" 127.0.0.5 proposing 127.0.0.1 - 127.0.0.254.
 NetworkDiscovery fakeNetworks();
 NetworkDiscovery noNetworks();
