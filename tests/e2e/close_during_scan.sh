@@ -33,16 +33,8 @@ network=${silent%/*}
 first="${network%.*}.$((${network##*.} + 1))"
 last="${network%.*}.$((${network##*.} + 254))"
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then kill "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-# shellcheck source=../../scripts/lib/xvfb.sh
-source "$root/scripts/lib/xvfb.sh"
+# shellcheck source=../../scripts/lib/app_under_wine.sh
+source "$root/scripts/lib/app_under_wine.sh"
 start_private_xvfb 250 299 || exit 1
 
 log=$(mktemp)

@@ -22,17 +22,8 @@ for f in "$exe" "$driver_exe"; do
 done
 rm -rf "$out" && mkdir -p "$out"
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then kill "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-# shellcheck source=../../scripts/lib/xvfb.sh
-source "$root/scripts/lib/xvfb.sh"
+# shellcheck source=../../scripts/lib/app_under_wine.sh
+source "$root/scripts/lib/app_under_wine.sh"
 start_private_xvfb 200 249 || { echo "e2e: could not start Xvfb" >&2; exit 1; }
 
 fail() {
