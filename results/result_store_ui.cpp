@@ -70,6 +70,7 @@ void MainWindow::rebuildView() {
         ListView_SetItemState(list, static_cast<int>(found - view.begin()), LVIS_SELECTED, LVIS_SELECTED);
 
     if (selectedIndex >= 0) selectResult(selectedIndex);
+    raiseMatrixSelectionEvents();
 
     InvalidateRect(list, nullptr, FALSE);
     InvalidateRect(control(kMatrixId), nullptr, FALSE);
@@ -83,6 +84,7 @@ void MainWindow::selectResult(int index) {
     EnableWindow(control(kCopyButtonId), TRUE);
     InvalidateRect(hwnd, nullptr, FALSE);
     InvalidateRect(control(kMatrixId), nullptr, FALSE);
+    raiseMatrixSelectionEvents();
 }
 
 void MainWindow::sortByColumn(int column) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/com_object.h"
 #include "ui/main_window.h"
 
 namespace calderwynfell {
@@ -84,6 +85,8 @@ void runMessageLoop(MainWindow& window) {
 }
 
 int runApplication(HINSTANCE instance, int showCommand) {
+    // The matrix's accessible object is marshalled to screen readers from this apartment.
+    const ComApartment apartment;
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     if (!registerWindowClasses(instance)) return 1;

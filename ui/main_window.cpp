@@ -2,17 +2,14 @@
 
 #include "core/icmp_probe.h"
 #include "results/export_command.h"
+#include "ui/system_services.h"
 
 namespace calderwynfell {
 
 namespace {
 
-constexpr COLORREF kControlText = RGB(32, 50, 56);
-constexpr COLORREF kWindowBackground = RGB(243, 245, 245);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-LRESULT colourControl(WPARAM dc, COLORREF background, const UniqueBrush& brush) {
-    SetTextColor(reinterpret_cast<HDC>(dc), kControlText);
+LRESULT colourControl(WPARAM dc, COLORREF text, COLORREF background, const UniqueBrush& brush) {
+    SetTextColor(reinterpret_cast<HDC>(dc), text);
     SetBkColor(reinterpret_cast<HDC>(dc), background);
     return reinterpret_cast<LRESULT>(brush.get());
 }
@@ -23,8 +20,12 @@ MainWindow::MainWindow()
     : probe([](std::uint32_t address, std::uint32_t timeoutMs) { return icmpEchoProbe(address, timeoutMs); }),
       networkDiscovery([] { return discoverLocalNetworks(); }),
       savePathPrompt(askExportPath),
-      backgroundBrush(CreateSolidBrush(kWindowBackground)),
-      whiteBrush(CreateSolidBrush(kWhite)) {}
+      accessibleNamer(annotateAccessibleName),
+      announcer(raiseUiaNotification),
+      highContrastQuery(systemHighContrast),
+      systemColours(currentSystemColours),
+      backgroundBrush(CreateSolidBrush(makePalette(false, {}).controlBackground)),
+      whiteBrush(CreateSolidBrush(makePalette(false, {}).editBackground)) {}
 
 MainWindow::~MainWindow() {
     stopRequested.exchange(true);
@@ -34,6 +35,7 @@ MainWindow::~MainWindow() {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
     }
+    disconnectAccessible();
     deleteFonts();
     backgroundBrush.reset();
     whiteBrush.reset();
@@ -62,9 +64,11 @@ LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
             case WM_PAINT: onPaint(); return 0;
             case WM_PRINTCLIENT: paintWindow(reinterpret_cast<HDC>(wParam)); return 0;
             case WM_ERASEBKGND: return 1;
-            case WM_CTLCOLOREDIT: return colourControl(wParam, kWhite, whiteBrush);
+            case WM_CTLCOLOREDIT:
+                return colourControl(wParam, palette.controlText, palette.editBackground, whiteBrush);
             case WM_CTLCOLORBTN:
-            case WM_CTLCOLORSTATIC: return colourControl(wParam, kWindowBackground, backgroundBrush);
+            case WM_CTLCOLORSTATIC:
+                return colourControl(wParam, palette.controlText, palette.controlBackground, backgroundBrush);
             case WM_DRAWITEM: drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
             case WM_NOTIFY: return onListNotify(*reinterpret_cast<const NMHDR*>(lParam));
             case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
@@ -75,6 +79,9 @@ LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
             case WM_DPICHANGED:
                 onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
                 return 0;
+            case WM_SETTINGCHANGE:
+            case WM_SYSCOLORCHANGE:
+            case WM_THEMECHANGED: onColoursChanged(); break;
             case WM_CLOSE: onClose(); return 0;
             case WM_DESTROY: PostQuitMessage(0); return 0;
             case WM_NCDESTROY: onFinalDestroy(); break;
@@ -125,6 +132,7 @@ void MainWindow::onClose() {
 }
 
 void MainWindow::onFinalDestroy() {
+    disconnectAccessible();
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     hwnd = nullptr;
     controls.fill(nullptr);

@@ -17,6 +17,8 @@
 #include "core/result.h"
 #include "core/scan_engine.h"
 #include "results/result_view.h"
+#include "ui/matrix_accessible.h"
+#include "ui/palette.h"
 #include "ui/win_handles.h"
 
 namespace calderwynfell {
@@ -51,6 +53,12 @@ inline constexpr UINT kProgressTimerMs = 75;
 using NetworkDiscovery = std::function<std::vector<LocalNetwork>()>;
 // Asks where to export, starting from the proposed name in the path; false when cancelled.
 using SavePathPrompt = std::function<bool(HWND owner, std::wstring& path)>;
+// Gives a control its accessible name; an error (E_NOTIMPL under Wine) is ignored.
+using AccessibleNamer = std::function<HRESULT(HWND control, const wchar_t* name)>;
+// Tells a screen reader one sentence, spoken without moving the focus.
+using Announcer = std::function<void(HWND window, const std::wstring& text)>;
+using HighContrastQuery = std::function<bool()>;
+using SystemColourQuery = std::function<SystemColours()>;
 
 // What the scan thread owns for one scan.
 class MainWindow;
@@ -75,6 +83,10 @@ public:
     ProbeFunction probe;
     NetworkDiscovery networkDiscovery;
     SavePathPrompt savePathPrompt;
+    AccessibleNamer accessibleNamer;
+    Announcer announcer;
+    HighContrastQuery highContrastQuery;
+    SystemColourQuery systemColours;
 
     // --- fields, in the order of the design ---
     HWND hwnd = nullptr;
@@ -111,6 +123,13 @@ public:
     std::wstring failureText;
     std::uint64_t scanStartTick = 0;
     std::uint64_t elapsedMs = 0;
+    // Beyond the design's fields: colours in use, the matrix's accessible object
+    // and what its last selection event reported.
+    Palette palette = makePalette(false, {});
+    UniqueFont smallBoldFont;
+    ComRef<MatrixAccessible> matrixAccessible;
+    int eventSelection = -1;
+    int eventPage = -1;
 
     // --- window and layout (main_window.cpp, main_window_layout.cpp) ---
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -160,6 +179,24 @@ public:
     void paintMatrix(HDC dc, const RECT& clientRect) const;
     void onMatrixClick(HWND window, LPARAM lParam, bool doubleClick);
     void onMatrixKey(WPARAM key);
+
+    // --- accessibility (main_window_accessibility.cpp) ---
+    LRESULT onMatrixGetObject(WPARAM flags, LPARAM objectId);
+    int matrixCellCount() const;
+    int matrixCellEntry(int cell) const;
+    int selectedMatrixCell() const;
+    RECT matrixCellRect(int cell) const;
+    void selectMatrixCell(int cell);
+    void raiseMatrixSelectionEvents();
+    void raiseMatrixReorder(const std::vector<Result>& arrived) const;
+    void onMatrixFocus() const;
+    void disconnectAccessible() noexcept;
+    void nameControls() const;
+    void announceScanEnd() const;
+
+    // --- colours (main_window_colours.cpp) ---
+    void applyPalette();
+    void onColoursChanged();
 
     // --- detail list (main_window_list.cpp), detail line and clipboard (main_window_detail.cpp) ---
     LRESULT onListNotify(const NMHDR& header);

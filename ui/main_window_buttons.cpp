@@ -7,24 +7,10 @@
 namespace calderwynfell {
 namespace {
 
-// One column of the colour table: how a kind of button looks.
-struct ButtonPalette {
-    COLORREF fill;
-    COLORREF frame;
-    COLORREF caption;
-};
-
-constexpr ButtonPalette kStartPalette{RGB(8, 127, 112), RGB(8, 127, 112), RGB(255, 255, 255)};
-constexpr ButtonPalette kAccentViewPalette{RGB(224, 243, 236), RGB(8, 127, 112), RGB(8, 127, 112)};
-constexpr ButtonPalette kPlainPalette{RGB(255, 255, 255), RGB(215, 225, 225), RGB(32, 50, 56)};
-constexpr COLORREF kDisabledFill = RGB(240, 244, 244);
-constexpr COLORREF kPressedFill = RGB(190, 224, 215);
-constexpr COLORREF kDisabledCaption = RGB(157, 167, 168);
-
-const ButtonPalette& paletteFor(int id, bool listMode) {
-    if (id == kStartButtonId) return kStartPalette;
+const ButtonColours& coloursFor(const Palette& palette, int id, bool listMode) {
+    if (id == kStartButtonId) return palette.startButton;
     const bool accentView = (id == kMatrixViewButtonId && !listMode) || (id == kListViewButtonId && listMode);
-    return accentView ? kAccentViewPalette : kPlainPalette;
+    return accentView ? palette.accentViewButton : palette.plainButton;
 }
 
 std::wstring windowText(HWND window) {
@@ -39,22 +25,25 @@ std::wstring windowText(HWND window) {
 
 void MainWindow::drawButton(const DRAWITEMSTRUCT& item) const {
     const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
-    const ButtonPalette& palette = paletteFor(static_cast<int>(item.CtlID), listMode);
+    const ButtonColours& colours = coloursFor(palette, static_cast<int>(item.CtlID), listMode);
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
 
-    COLORREF fill = palette.fill;
-    if (!enabled) fill = kDisabledFill;
-    if (item.itemState & ODS_SELECTED) fill = kPressedFill;
+    COLORREF fill = colours.fill;
+    if (!enabled) fill = palette.disabledFill;
+    if (pressed) fill = palette.pressedFill;
+    COLORREF captionColour = enabled ? colours.caption : palette.disabledCaption;
+    if (pressed && enabled && palette.pressedCaption) captionColour = *palette.pressedCaption;
 
     RECT rect = item.rcItem;
     fillSolid(item.hDC, rect, fill);
-    frameSolid(item.hDC, rect, palette.frame);
+    frameSolid(item.hDC, rect, colours.frame);
 
     // Read back from the control: the start button's caption changes during a scan.
     const std::wstring caption = windowText(item.hwndItem);
     {
         SelectObjectGuard selected(item.hDC, uiFont.get());
         SetBkMode(item.hDC, TRANSPARENT);
-        SetTextColor(item.hDC, enabled ? palette.caption : kDisabledCaption);
+        SetTextColor(item.hDC, captionColour);
         DrawTextW(item.hDC, caption.c_str(), static_cast<int>(caption.size()), &rect,
                   DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     }

@@ -81,6 +81,7 @@ struct FontDefinition {
     UniqueFont MainWindow::*field;
     const wchar_t* face;
     int size;
+    int weight = FW_NORMAL;
 };
 
 constexpr FontDefinition kFonts[] = {
@@ -88,6 +89,7 @@ constexpr FontDefinition kFonts[] = {
     {&MainWindow::monoFont, L"Consolas", 14},
     {&MainWindow::numberFont, L"Consolas", 20},
     {&MainWindow::smallFont, L"Microsoft YaHei UI", 11},
+    {&MainWindow::smallBoldFont, L"Microsoft YaHei UI", 11, FW_BOLD},  // high-contrast cells
 };
 
 struct Placement {
@@ -144,6 +146,7 @@ void MainWindow::createOptionCombo(int id, const std::vector<std::wstring>& item
 
 void MainWindow::createControls() {
     dpi = static_cast<int>(GetDpiForWindow(hwnd));
+    applyPalette();
 
     for (const auto& definition : kControls) {
         const auto option = std::find_if(std::begin(kOptionCombos), std::end(kOptionCombos),
@@ -195,13 +198,16 @@ void MainWindow::createControls() {
     for (int id : {kStopButtonId, kCopyButtonId, kExportButtonId}) EnableWindow(control(id), FALSE);
     SetTimer(hwnd, kProgressTimerId, kProgressTimerMs, nullptr);
     layoutControls();
+    // Tab order is window order: the copy button sits below the results, so it comes after them.
+    SetWindowPos(control(kCopyButtonId), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    nameControls();
 }
 
 void MainWindow::createFonts() {
     deleteFonts();
     for (const auto& font : kFonts) {
         (this->*font.field)
-            .reset(CreateFontW(-scale(font.size), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+            .reset(CreateFontW(-scale(font.size), 0, 0, 0, font.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                DEFAULT_PITCH | FF_DONTCARE, font.face));
     }

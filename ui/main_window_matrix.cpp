@@ -14,28 +14,14 @@ namespace calderwynfell {
 
 namespace {
 
-struct CellColours {
-    COLORREF fill;
-    COLORREF text;
-};
-
-constexpr COLORREF kMatrixBackground = RGB(255, 255, 255);
-constexpr COLORREF kSelectedFrame = RGB(8, 127, 112);
-constexpr COLORREF kNormalFrame = RGB(215, 225, 225);
-constexpr COLORREF kEmptyText = RGB(99, 119, 124);
 constexpr wchar_t kEmptyViewText[] = L"当前筛选没有结果";
 
-// Indexed by ProbeStatus; anything outside falls back to the NotChecked look.
-constexpr CellColours kCellColours[] = {
-    {RGB(250, 252, 252), RGB(99, 119, 124)},  // NotChecked
-    {RGB(210, 239, 227), RGB(8, 127, 112)},   // Online
-    {RGB(230, 235, 237), RGB(99, 119, 124)},  // NoResponse
-    {RGB(252, 231, 214), RGB(99, 119, 124)},  // Error
-};
-
-const CellColours& coloursFor(ProbeStatus status) {
-    const auto value = static_cast<std::int32_t>(status);
-    return value >= 0 && value < 4 ? kCellColours[value] : kCellColours[0];
+// A frame `width` pixels wide inside the rectangle, one FrameRect per pixel.
+void frameCell(HDC dc, RECT rect, COLORREF colour, int width) {
+    for (int i = 0; i < width; ++i) {
+        frameSolid(dc, rect, colour);
+        InflateRect(&rect, -1, -1);
+    }
 }
 
 constexpr UINT kCentredLine = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
@@ -80,16 +66,18 @@ LRESULT MainWindow::handleMatrixMessage(HWND window, UINT message, WPARAM wParam
             return DLGC_WANTARROWS;
         }
         case WM_KEYDOWN: onMatrixKey(wParam); return 0;
+        case WM_GETOBJECT: return onMatrixGetObject(wParam, lParam);
+        case WM_SETFOCUS: onMatrixFocus(); return 0;
         default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
-    fillSolid(dc, clientRect, kMatrixBackground);
+    fillSolid(dc, clientRect, palette.matrixBackground);
     SetBkMode(dc, TRANSPARENT);
     if (view.empty()) {
         SelectObjectGuard font(dc, uiFont.get());
-        SetTextColor(dc, kEmptyText);
+        SetTextColor(dc, palette.emptyText);
         RECT area = clientRect;
         DrawTextW(dc, kEmptyViewText, -1, &area, kCentredLine);
         return;
@@ -102,18 +90,19 @@ void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
     const int height = clientRect.bottom - clientRect.top;
     const int inset = MulDiv(1, dpi, 96);
 
-    SelectObjectGuard font(dc, smallFont.get());
     for (int i = first; i < last; ++i) {
         const Result& entry = results[static_cast<std::size_t>(view[static_cast<std::size_t>(i)])];
-        const CellColours& colours = coloursFor(entry.status);
+        const CellStyle style = cellStyle(palette, static_cast<int>(entry.status),
+                                          view[static_cast<std::size_t>(i)] == selectedIndex);
         const matrix::CellBox box =
             matrix::cellBox(clientRect.left, clientRect.top, width, height, i - first, inset);
         RECT cell{box.left, box.top, box.right, box.bottom};
-        fillSolid(dc, cell, colours.fill);
-        frameSolid(dc, cell,
-                   view[static_cast<std::size_t>(i)] == selectedIndex ? kSelectedFrame : kNormalFrame);
+        fillSolid(dc, cell, style.fill);
+        // The design's one-pixel frame stays one pixel at every DPI; wider ones scale.
+        frameCell(dc, cell, style.frame, style.frameWidth == 1 ? 1 : scale(style.frameWidth));
         const std::wstring octet = decimalText(static_cast<std::uint32_t>(entry.address & 0xFFu));
-        SetTextColor(dc, colours.text);
+        SelectObjectGuard font(dc, style.bold ? smallBoldFont.get() : smallFont.get());
+        SetTextColor(dc, style.text);
         DrawTextW(dc, octet.c_str(), static_cast<int>(octet.size()), &cell, kCentredLine);
     }
 }

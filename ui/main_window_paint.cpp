@@ -11,13 +11,12 @@
 namespace calderwynfell {
 namespace {
 
-constexpr COLORREF kWindowBackground = RGB(243, 245, 245);
-constexpr COLORREF kPanel = RGB(255, 255, 255);
-constexpr COLORREF kSecondaryText = RGB(99, 119, 124);
-constexpr COLORREF kPrimaryText = RGB(32, 50, 56);
-constexpr COLORREF kAccent = RGB(8, 127, 112);
-constexpr COLORREF kProgressTrack = RGB(234, 240, 238);
-constexpr COLORREF kErrorText = RGB(170, 67, 42);
+// Each item's colour is a role in the palette, so high contrast repaints the same table.
+using ColourRole = Colour Palette::*;
+constexpr ColourRole kPanel = &Palette::panel;
+constexpr ColourRole kSecondaryText = &Palette::secondaryText;
+constexpr ColourRole kAccent = &Palette::accent;
+constexpr ColourRole kProgressTrack = &Palette::progressTrack;
 
 constexpr wchar_t kRangeSeparator[] = L" \u2014 ";
 constexpr wchar_t kHint[] = L"无响应不等于离线，设备可能禁用了 Ping。";
@@ -66,7 +65,7 @@ struct PaintItem {
     Content content;
     Coord left, top, right, bottom;
     FontRole font;
-    COLORREF colour;
+    ColourRole colour;
     Align align;
     Shown shown;
     const wchar_t* text;
@@ -88,7 +87,7 @@ constexpr PaintItem kPaintItems[] = {
      Shown::SettingsRow, L"最多尝试"},
     {Content::Fixed, at(298), at(109), at(336), at(134), FontRole::Small, kSecondaryText, Align::Left,
      Shown::SettingsRow, L"并发"},
-    {Content::SummaryCards, at(0), at(0), at(0), at(0), FontRole::None, 0, Align::Left, Shown::Always,
+    {Content::SummaryCards, at(0), at(0), at(0), at(0), FontRole::None, nullptr, Align::Left, Shown::Always,
      nullptr},
     {Content::Fill, at(16), fromP(0), fromW(-16), fromH(-20), FontRole::None, kPanel, Align::Left,
      Shown::Always, nullptr},
@@ -175,23 +174,26 @@ class Painter {
     void paint() const {
         RECT client{};
         GetClientRect(window_.hwnd, &client);
-        fillSolid(dc_, client, kWindowBackground);
+        fillSolid(dc_, client, palette().windowBackground);
         SetBkMode(dc_, TRANSPARENT);
         for (const PaintItem& item : kPaintItems) {
             if (!isShown(item.shown)) continue;
             if (item.content == Content::SummaryCards) {
                 paintSummaryCards();
             } else if (item.content == Content::Fill) {
-                fillSolid(dc_, pixelRect(item), item.colour);
+                fillSolid(dc_, pixelRect(item), palette().*item.colour);
             } else {
-                const COLORREF colour =
-                    item.content == Content::FootLine && texts_.footIsError ? kErrorText : item.colour;
+                const COLORREF colour = item.content == Content::FootLine && texts_.footIsError
+                                            ? palette().errorText
+                                            : palette().*item.colour;
                 drawText(textOf(item), pixelRect(item), font(item.font), colour, item.align);
             }
         }
     }
 
    private:
+    const Palette& palette() const { return window_.palette; }
+
     int resolve(Coord coord) const {
         switch (coord.anchor) {
             case Anchor::Width: return window_.clientWidth + coord.offset;
@@ -246,9 +248,11 @@ class Painter {
         for (int j = 0; j < 5; ++j) {
             const SummaryCardText& card = texts_.cards[static_cast<std::size_t>(j)];
             drawText(card.caption, pixelRect(18 + j * u, t, 18 + (j + 1) * u, t + 16),
-                     window_.smallFont.get(), card.accent ? kAccent : kSecondaryText, Align::Left);
+                     window_.smallFont.get(), card.accent ? palette().accent : palette().secondaryText,
+                     Align::Left);
             drawText(card.figure, pixelRect(17 + j * u, t + 16, 17 + (j + 1) * u, t + 40),
-                     window_.numberFont.get(), card.accent ? kAccent : kPrimaryText, Align::Left);
+                     window_.numberFont.get(), card.accent ? palette().accent : palette().primaryText,
+                     Align::Left);
         }
     }
 

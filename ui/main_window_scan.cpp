@@ -118,17 +118,19 @@ void MainWindow::progressTick() {
         const std::lock_guard lock(queueMutex);
         taken.swap(pendingResults);
     }
+    const int shownPage = page;
     for (const auto& result : taken) mergeResult(result);
     if (!taken.empty()) rebuildView();
 
     if (scanFinished.load()) {
-        taken.clear();
+        std::vector<Result> rest;
         {
             const std::lock_guard lock(queueMutex);
-            taken.swap(pendingResults);
+            rest.swap(pendingResults);
             message = failureText;
         }
-        for (const auto& result : taken) mergeResult(result);
+        for (const auto& result : rest) mergeResult(result);
+        taken.insert(taken.end(), rest.begin(), rest.end());
         scanThread.join();
         scanning = false;
         statusText = !message.empty()       ? kFailedStatus
@@ -136,7 +138,10 @@ void MainWindow::progressTick() {
                                             : kFinishedStatus;
         rebuildView();
         updateControls();
+        announceScanEnd();
     }
+    // A turned page has already told the matrix's clients that its cells changed.
+    if (page == shownPage) raiseMatrixReorder(taken);
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 

@@ -62,8 +62,10 @@ NetworkDiscovery noNetworks() {
     return [] { return std::vector<LocalNetwork>{}; };
 }
 
-WindowUnderTest::WindowUnderTest(ProbeFunction probe, NetworkDiscovery discovery, int width, int height) {
+WindowUnderTest::WindowUnderTest(ProbeFunction probe, NetworkDiscovery discovery, int width, int height,
+                                 const std::function<void(MainWindow&)>& configure) {
     window.probe = std::move(probe);
+    if (configure) configure(window);
     window.networkDiscovery = std::move(discovery);
     window.instance = GetModuleHandleW(nullptr);
     window.dpi = static_cast<int>(GetDpiForSystem());

@@ -42,8 +42,10 @@ NetworkDiscovery noNetworks();
 class WindowUnderTest {
    public:
     // The real main window at the given client size in pixels, seams set before creation, shown.
+    // `configure` sets further seams before creation.
     explicit WindowUnderTest(ProbeFunction probe = fakeProbe(), NetworkDiscovery discovery = fakeNetworks(),
-                             int width = 600, int height = 589);
+                             int width = 600, int height = 589,
+                             const std::function<void(MainWindow&)>& configure = {});
     ~WindowUnderTest() { close(); }
     WindowUnderTest(const WindowUnderTest&) = delete;
     WindowUnderTest& operator=(const WindowUnderTest&) = delete;

@@ -6,10 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+
+#include "accessible_client.h"
 
 #include "ui/app.h"
+#include "ui/com_object.h"
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], calderwynfell::test::kReadMatrixSwitch) == 0)
+        return calderwynfell::test::readMatrixFromOutside(argv[2]);
     // Without a window manager Wine waits two seconds for every managed window it hides or
     // destroys; unmanaged ones skip that. Read when the X11 driver loads, so before any window.
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -22,6 +28,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot register the window classes\n");
         return 1;
     }
+    const calderwynfell::ComApartment apartment;
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

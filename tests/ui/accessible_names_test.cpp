@@ -1,0 +1,113 @@
+// The inputs' accessible names and the spoken end of a scan, through the
+// window's seams (Wine implements neither Dynamic Annotation nor UIA
+// notifications), plus what standard MSAA reads for the buttons and the tab order.
+
+#include <windows.h>
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/com_object.h"
+#include "ui_harness.h"
+
+namespace calderwynfell::test {
+namespace {
+
+std::wstring msaaName(HWND control) {
+    ComRef<IAccessible> object;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(object.put()))))
+        return L"<no object>";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    std::wstring text = name ? name : L"<null>";
+    SysFreeString(name);
+    return text;
+}
+
+TEST(AccessibleNames, EveryInputIsNamedLikeItsLabelAndFailuresAreIgnored) {
+    std::map<int, std::wstring> named;
+    WindowUnderTest w(fakeProbe(), fakeNetworks(), 600, 589, [&](MainWindow& window) {
+        window.accessibleNamer = [&](HWND control, const wchar_t* name) {
+            named[GetDlgCtrlID(control)] = name;
+            return E_NOTIMPL;  // as Wine answers: the window must carry on
+        };
+    });
+    ASSERT_TRUE(w.hwnd());
+    const std::map<int, std::wstring> expected = {
+        {kStartEditId, L"起始地址"}, {kEndEditId, L"结束地址"},      {kNetworkComboId, L"本机网段"},
+        {kTimeoutComboId, L"超时"},  {kAttemptsComboId, L"最多尝试"}, {kConcurrencyComboId, L"并发"},
+    };
+    EXPECT_EQ(named, expected);
+}
+
+TEST(AccessibleNames, ButtonsAndTheCheckBoxReadAsTheirCaptions) {
+    WindowUnderTest w;
+    const std::pair<int, const wchar_t*> cases[] = {
+        {kStartButtonId, L"开始扫描"},   {kStopButtonId, L"停止"},         {kSettingsButtonId, L"扫描设置"},
+        {kMatrixViewButtonId, L"地址矩阵"}, {kListViewButtonId, L"详细列表"}, {kOnlineOnlyCheckId, L"只看在线"},
+        {kExportButtonId, L"导出 CSV"},  {kPreviousPageButtonId, L"上一页"}, {kNextPageButtonId, L"下一页"},
+        {kCopyButtonId, L"复制 IP"},
+    };
+    for (const auto& [id, caption] : cases) EXPECT_EQ(msaaName(w.control(id)), caption) << id;
+}
+
+TEST(AccessibleNames, TabReachesEveryControlInReadingOrder) {
+    WindowUnderTest w;
+    w.command(kSettingsButtonId);
+    for (int id = kStartEditId; id <= kMatrixId; ++id) EnableWindow(w.control(id), TRUE);
+    const std::vector<int> expected = {kStartEditId,       kEndEditId,          kStartButtonId,  kStopButtonId,
+                                       kNetworkComboId,    kSettingsButtonId,   kTimeoutComboId, kAttemptsComboId,
+                                       kConcurrencyComboId, kMatrixViewButtonId, kListViewButtonId,
+                                       kOnlineOnlyCheckId, kExportButtonId,     kPreviousPageButtonId,
+                                       kNextPageButtonId,  kMatrixId,           kCopyButtonId};
+    std::vector<int> visited;
+    HWND at = w.control(kStartEditId);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        visited.push_back(GetDlgCtrlID(at));
+        at = GetNextDlgTabItem(w.hwnd(), at, FALSE);
+    }
+    EXPECT_EQ(visited, expected);
+    EXPECT_EQ(at, w.control(kStartEditId)) << "and round again";
+}
+
+TEST(ScanEndAnnouncement, SpokenOnceWhenAScanEndsNeverPerTick) {
+    std::vector<std::wstring> spoken;
+    WindowUnderTest w(fakeProbe(20), fakeNetworks(), 600, 589, [&](MainWindow& window) {
+        window.announcer = [&](HWND, const std::wstring& text) { spoken.push_back(text); };
+    });
+    const struct {
+        const wchar_t *start, *end;
+        bool stop;
+        const wchar_t* announced;  // nullptr: only the prefix is fixed, the counts depend on timing
+    } cases[] = {
+        {L"127.0.0.1", L"127.0.0.20", false, L"扫描完成 · 在线 10 · 无响应 10 · 错误 0"},
+        {L"127.0.0.1", L"127.0.3.200", true, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.end);
+        spoken.clear();
+        w.setRange(c.start, c.end);
+        w.command(kStartButtonId);
+        if (c.stop) {
+            w.pumpFor(100);
+            w.command(kStopButtonId);
+        }
+        ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }, 20000));
+        w.pumpFor(300);  // later ticks must stay silent
+        ASSERT_EQ(spoken.size(), 1u);
+        if (c.announced) EXPECT_EQ(spoken[0], c.announced);
+        else EXPECT_EQ(spoken[0].rfind(L"已停止 · 在线 ", 0), 0u) << spoken[0].size();
+    }
+}
+
+}  // namespace
+}  // namespace calderwynfell::test

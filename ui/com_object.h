@@ -1,0 +1,116 @@
+#pragma once
+// The COM plumbing of the window, written once: an owning interface pointer,
+// a BSTR owner, and reference counting with QueryInterface for one interface.
+
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <unknwn.h>
+
+#include <atomic>
+#include <utility>
+
+namespace calderwynfell {
+
+// Holds one reference; moving hands it over, destruction releases it.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    // Takes over a reference the caller already owns.
+    static ComRef adopt(T* pointer) noexcept {
+        ComRef ref;
+        ref.pointer_ = pointer;
+        return ref;
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ComRef(ComRef&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+    ComRef& operator=(ComRef&& other) noexcept {
+        if (this != &other) {
+            reset();
+            pointer_ = std::exchange(other.pointer_, nullptr);
+        }
+        return *this;
+    }
+    ~ComRef() { reset(); }
+
+    T* get() const noexcept { return pointer_; }
+    T* operator->() const noexcept { return pointer_; }
+    T& operator*() const noexcept { return *pointer_; }
+    explicit operator bool() const noexcept { return pointer_ != nullptr; }
+    // For out-parameters: releases what is held, then gives the slot.
+    T** put() noexcept {
+        reset();
+        return &pointer_;
+    }
+    void reset() noexcept {
+        if (pointer_) std::exchange(pointer_, nullptr)->Release();
+    }
+
+private:
+    T* pointer_ = nullptr;
+};
+
+// A single-threaded apartment for the life of the object.
+class ComApartment {
+public:
+    ComApartment() noexcept : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (initialised_) CoUninitialize();
+    }
+
+private:
+    bool initialised_;
+};
+
+// Owns a BSTR; SysFreeString on destruction.
+class UniqueBstr {
+public:
+    explicit UniqueBstr(const wchar_t* text) noexcept : text_(SysAllocString(text)) {}
+    UniqueBstr(const UniqueBstr&) = delete;
+    UniqueBstr& operator=(const UniqueBstr&) = delete;
+    ~UniqueBstr() { SysFreeString(text_); }
+    BSTR get() const noexcept { return text_; }
+
+private:
+    BSTR text_;
+};
+
+// Reference counting and QueryInterface for an object that implements one
+// interface and its bases; the derived class says which identifiers it answers.
+template <typename Interface>
+class ComObject : public Interface {
+public:
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid != IID_IUnknown && !answers(iid)) {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<Interface*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+    virtual bool answers(REFIID iid) const = 0;
+
+private:
+    std::atomic<ULONG> references_{1};
+};
+
+}  // namespace calderwynfell

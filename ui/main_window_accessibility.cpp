@@ -1,0 +1,157 @@
+// What assistive technology sees beyond the standard controls: the matrix's
+// accessible object and its events, the names of the inputs, and the spoken
+// end of a scan.
+
+#include <windows.h>
+#include <oleacc.h>
+
+#include <algorithm>
+
+#include "results/accessible_text.h"
+#include "ui/com_object.h"
+#include "ui/main_window.h"
+#include "ui/matrix_geometry.h"
+#include "ui/system_services.h"
+
+namespace calderwynfell {
+
+namespace {
+
+struct ControlName {
+    int id;
+    const wchar_t* name;
+};
+
+// The painted labels beside these inputs are not controls, so the names are given here.
+constexpr ControlName kControlNames[] = {
+    {kStartEditId, L"起始地址"}, {kEndEditId, L"结束地址"},     {kNetworkComboId, L"本机网段"},
+    {kTimeoutComboId, L"超时"},  {kAttemptsComboId, L"最多尝试"}, {kConcurrencyComboId, L"并发"},
+};
+
+// Not in every SDK's headers; values of the NotificationKind and NotificationProcessing enumerations.
+constexpr int kNotificationActionCompleted = 2;
+constexpr int kNotificationImportantMostRecent = 1;
+using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IUnknown**);
+using RaiseNotificationEvent = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR);
+
+FARPROC uiaFunction(const char* name) {
+    // Stays loaded for the life of the process, like any system library in use.
+    static const HMODULE module = LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
+template <typename Function>
+Function uiaEntry(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(uiaFunction(name)));
+}
+
+}  // namespace
+
+HRESULT annotateAccessibleName(HWND control, const wchar_t* name) {
+    ComRef<IAccPropServices> services;
+    const HRESULT created = CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IAccPropServices, reinterpret_cast<void**>(services.put()));
+    if (FAILED(created)) return created;
+    return services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
+                                    name);
+}
+
+void raiseUiaNotification(HWND window, const std::wstring& text) {
+    static const auto hostProvider = uiaEntry<HostProviderFromHwnd>("UiaHostProviderFromHwnd");
+    static const auto raise = uiaEntry<RaiseNotificationEvent>("UiaRaiseNotificationEvent");
+    if (!hostProvider || !raise) return;  // before Windows 10 1709 the end goes unannounced
+    ComRef<IUnknown> provider;
+    if (FAILED(hostProvider(window, provider.put())) || !provider) return;
+    const UniqueBstr display(text.c_str());
+    const UniqueBstr activity(L"scan-end");
+    raise(provider.get(), kNotificationActionCompleted, kNotificationImportantMostRecent, display.get(),
+          activity.get());
+}
+
+LRESULT MainWindow::onMatrixGetObject(WPARAM flags, LPARAM objectId) {
+    const HWND matrixWindow = control(kMatrixId);
+    if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT))
+        return DefWindowProcW(matrixWindow, WM_GETOBJECT, flags, objectId);
+    if (!matrixAccessible) matrixAccessible = MatrixAccessible::create(*this);
+    return LresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(matrixAccessible.get()));
+}
+
+int MainWindow::matrixCellCount() const {
+    const long long first = static_cast<long long>(page) * kPageSize;
+    const long long left = static_cast<long long>(view.size()) - first;
+    return static_cast<int>(std::clamp<long long>(left, 0, kPageSize));
+}
+
+int MainWindow::matrixCellEntry(int cell) const {
+    return view[static_cast<std::size_t>(page) * kPageSize + static_cast<std::size_t>(cell)];
+}
+
+int MainWindow::selectedMatrixCell() const {
+    const int count = matrixCellCount();
+    const auto first = view.begin() + static_cast<std::ptrdiff_t>(page) * kPageSize;
+    const auto found = std::find(first, first + count, selectedIndex);
+    return found != first + count ? static_cast<int>(found - first) : -1;
+}
+
+RECT MainWindow::matrixCellRect(int cell) const {
+    RECT client{};
+    GetClientRect(control(kMatrixId), &client);
+    const matrix::CellBox box = matrix::cellBox(0, 0, client.right, client.bottom, cell, MulDiv(1, dpi, 96));
+    return RECT{box.left, box.top, box.right, box.bottom};
+}
+
+// The keyboard's path: the detail line, the list's selection and the copy button follow.
+void MainWindow::selectMatrixCell(int cell) {
+    selectResult(matrixCellEntry(cell));
+    rebuildView();
+}
+
+void MainWindow::raiseMatrixSelectionEvents() {
+    if (selectedIndex == eventSelection && page == eventPage) return;
+    const bool pageTurned = page != eventPage;
+    eventSelection = selectedIndex;
+    eventPage = page;
+    const HWND matrixWindow = control(kMatrixId);
+    if (!matrixWindow || listMode) return;
+    if (pageTurned) NotifyWinEvent(EVENT_OBJECT_REORDER, matrixWindow, OBJID_CLIENT, CHILDID_SELF);
+    const int cell = selectedMatrixCell();
+    if (cell < 0) return;
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, matrixWindow, OBJID_CLIENT, cell + 1);
+    if (GetFocus() == matrixWindow) NotifyWinEvent(EVENT_OBJECT_FOCUS, matrixWindow, OBJID_CLIENT, cell + 1);
+}
+
+void MainWindow::raiseMatrixReorder(const std::vector<Result>& arrived) const {
+    const int count = matrixCellCount();
+    if (listMode || arrived.empty() || results.empty()) return;
+    // Under the filter an arrival anywhere can shift the page; otherwise only the page's own span counts.
+    const bool filtered = view.size() != results.size();
+    const bool onPage =
+        filtered || (count > 0 && std::any_of(arrived.begin(), arrived.end(), [&](const Result& entry) {
+            const long long offset = static_cast<long long>(entry.address) - results.front().address;
+            return offset >= matrixCellEntry(0) && offset <= matrixCellEntry(count - 1);
+        }));
+    if (onPage) NotifyWinEvent(EVENT_OBJECT_REORDER, control(kMatrixId), OBJID_CLIENT, CHILDID_SELF);
+}
+
+void MainWindow::onMatrixFocus() const {
+    const int cell = selectedMatrixCell();
+    if (cell >= 0) NotifyWinEvent(EVENT_OBJECT_FOCUS, control(kMatrixId), OBJID_CLIENT, cell + 1);
+}
+
+void MainWindow::disconnectAccessible() noexcept {
+    if (!matrixAccessible) return;
+    matrixAccessible->disconnect();
+    matrixAccessible.reset();
+}
+
+void MainWindow::nameControls() const {
+    if (!accessibleNamer) return;
+    for (const auto& [id, name] : kControlNames)
+        if (control(id)) accessibleNamer(control(id), name);  // where unsupported the name stays unset
+}
+
+void MainWindow::announceScanEnd() const {
+    if (announcer) announcer(hwnd, scanEndAnnouncement(statusText, countStatuses(results), message));
+}
+
+}  // namespace calderwynfell

@@ -1,0 +1,35 @@
+// The colours in use: the design's, or the system's while high contrast is on,
+// switched live when the user changes the theme.
+
+#include "ui/main_window.h"
+#include "ui/system_services.h"
+
+namespace calderwynfell {
+
+bool systemHighContrast() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+SystemColours currentSystemColours() {
+    return SystemColours{GetSysColor(COLOR_WINDOW),    GetSysColor(COLOR_WINDOWTEXT),
+                         GetSysColor(COLOR_BTNFACE),   GetSysColor(COLOR_BTNTEXT),
+                         GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT),
+                         GetSysColor(COLOR_GRAYTEXT)};
+}
+
+void MainWindow::applyPalette() {
+    const bool highContrast = highContrastQuery && highContrastQuery();
+    palette = makePalette(highContrast, highContrast && systemColours ? systemColours() : SystemColours{});
+    backgroundBrush.reset(CreateSolidBrush(palette.controlBackground));
+    whiteBrush.reset(CreateSolidBrush(palette.editBackground));
+}
+
+void MainWindow::onColoursChanged() {
+    applyPalette();
+    if (hwnd) RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+}  // namespace calderwynfell
