@@ -125,6 +125,7 @@ public:
     std::uint64_t elapsedMs = 0;
     // Beyond the design's fields: colours in use, the matrix's accessible object
     // and what its last selection event reported.
+    bool highContrast = false;
     Palette palette = makePalette(false, {});
     UniqueFont smallBoldFont;
     ComRef<MatrixAccessible> matrixAccessible;

@@ -21,7 +21,7 @@ SystemColours currentSystemColours() {
 }
 
 void MainWindow::applyPalette() {
-    const bool highContrast = highContrastQuery && highContrastQuery();
+    highContrast = highContrastQuery && highContrastQuery();
     palette = makePalette(highContrast, highContrast && systemColours ? systemColours() : SystemColours{});
     backgroundBrush.reset(CreateSolidBrush(palette.controlBackground));
     whiteBrush.reset(CreateSolidBrush(palette.editBackground));

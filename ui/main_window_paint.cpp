@@ -20,6 +20,8 @@ constexpr ColourRole kProgressTrack = &Palette::progressTrack;
 
 constexpr wchar_t kRangeSeparator[] = L" \u2014 ";
 constexpr wchar_t kHint[] = L"无响应不等于离线，设备可能禁用了 Ping。";
+// The design's legend names hues; high contrast tells the statuses apart by shape.
+constexpr wchar_t kHighContrastLegend[] = L"实心 在线 / 细框 无响应";
 
 // A coordinate in 96-DPI units: an offset from one of the values known only at paint time:
 // W, H, the panel top P, N = (W - 211) / 2 where the address gap is, and the progress fill end.
@@ -56,6 +58,7 @@ enum class Content {
     Detail,
     Status,
     FootLine,  // the error message, or the hint in `colour`
+    Legend,    // the item's own text, or the high-contrast legend
 };
 enum class FontRole { None, Small, Ui };
 enum class Align { Left, Centre, Right };
@@ -103,7 +106,7 @@ constexpr PaintItem kPaintItems[] = {
      Shown::WithResults, nullptr},
     {Content::Status, at(24), fromH(-40), fromW(-171), fromH(-19), FontRole::Small, kSecondaryText,
      Align::Left, Shown::Always, nullptr},
-    {Content::Fixed, fromW(-166), fromH(-40), fromW(-24), fromH(-19), FontRole::Small, kSecondaryText,
+    {Content::Legend, fromW(-166), fromH(-40), fromW(-24), fromH(-19), FontRole::Small, kSecondaryText,
      Align::Right, Shown::Always, L"绿 在线 / 灰 无响应"},
     {Content::FootLine, at(17), fromH(-19), fromW(-17), fromH(0), FontRole::Small, kSecondaryText,
      Align::Left, Shown::Always, nullptr},
@@ -238,6 +241,7 @@ class Painter {
             case Content::Detail: return window_.detail;
             case Content::Status: return texts_.statusLine;
             case Content::FootLine: return texts_.footLine;
+            case Content::Legend: return window_.highContrast ? kHighContrastLegend : item.text;
             default: return item.text;
         }
     }
