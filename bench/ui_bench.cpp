@@ -6,6 +6,7 @@
 // Runs the real window under Wine on an X display; no network traffic.
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <commctrl.h>
 
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "ui/app.h"
+#include "ui/com_object.h"
 #include "results/result_view.h"
 #include "ui/main_window.h"
 
@@ -76,6 +78,7 @@ Result resultFor(std::uint32_t address, int i) {
 }  // namespace
 
 int main() {
+    const ComApartment apartment;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -198,6 +201,40 @@ int main() {
     ReleaseDC(matrix, screen);
     report("matrix WM_PAINT (256 cells, window DC)", matrixPaint);
     report("matrix paint into a memory DC", matrixMemory);
+
+    // The matrix with a screen reader attached: its accessible object is in use and
+    // a WinEvent hook listens, so every tick that lands on the page raises a reorder.
+    ComRef<IAccessible> accessible;
+    AccessibleObjectFromWindow(matrix, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                               reinterpret_cast<void**>(accessible.put()));
+    int reorders = 0;
+    static int* counter = &reorders;
+    const HWINEVENTHOOK hook = SetWinEventHook(
+        EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr,
+        [](HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ++*counter; }, GetCurrentProcessId(), 0,
+        WINEVENT_OUTOFCONTEXT);
+    window.selectResult(10);
+    window.rebuildView();
+    pump();
+    std::vector<double> matrixTick;
+    window.scanning = true;
+    for (int round = 0; round < kRounds; ++round) {
+        {
+            std::lock_guard lock(window.queueMutex);
+            for (int k = 0; k < kBatch; ++k) {
+                const int i = (round * kBatch + k) % kPageSize;  // all on the shown page
+                window.pendingResults.push_back(resultFor(addresses[i], i + round));
+            }
+        }
+        const double start = nowMs();
+        window.progressTick();
+        matrixTick.push_back(nowMs() - start);
+        pump();
+    }
+    window.scanning = false;
+    UnhookWinEvent(hook);
+    report("progressTick (64 results, matrix, MSAA client)", matrixTick);
+    std::printf("reorder events: %d in %d ticks\n", reorders, kRounds);
 
     SendMessageW(window.hwnd, WM_CLOSE, 0, 0);
     pump();
