@@ -15,7 +15,7 @@ namespace calderwynfell {
 // Holds one reference; moving hands it over, destruction releases it.
 template <typename T>
 class ComRef {
-public:
+   public:
     ComRef() = default;
     // Takes over a reference the caller already owns.
     static ComRef adopt(T* pointer) noexcept {
@@ -48,13 +48,13 @@ public:
         if (pointer_) std::exchange(pointer_, nullptr)->Release();
     }
 
-private:
+   private:
     T* pointer_ = nullptr;
 };
 
 // A single-threaded apartment for the life of the object.
 class ComApartment {
-public:
+   public:
     ComApartment() noexcept : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
@@ -62,20 +62,20 @@ public:
         if (initialised_) CoUninitialize();
     }
 
-private:
+   private:
     bool initialised_;
 };
 
 // Owns a BSTR; SysFreeString on destruction.
 class UniqueBstr {
-public:
+   public:
     explicit UniqueBstr(const wchar_t* text) noexcept : text_(SysAllocString(text)) {}
     UniqueBstr(const UniqueBstr&) = delete;
     UniqueBstr& operator=(const UniqueBstr&) = delete;
     ~UniqueBstr() { SysFreeString(text_); }
     BSTR get() const noexcept { return text_; }
 
-private:
+   private:
     BSTR text_;
 };
 
@@ -83,7 +83,7 @@ private:
 // interface and its bases; the derived class says which identifiers it answers.
 template <typename Interface>
 class ComObject : public Interface {
-public:
+   public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
@@ -104,12 +104,12 @@ public:
         return left;
     }
 
-protected:
+   protected:
     ComObject() = default;
     virtual ~ComObject() = default;
     virtual bool answers(REFIID iid) const = 0;
 
-private:
+   private:
     std::atomic<ULONG> references_{1};
 };
 

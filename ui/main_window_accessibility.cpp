@@ -24,7 +24,7 @@ struct ControlName {
 
 // The painted labels beside these inputs are not controls, so the names are given here.
 constexpr ControlName kControlNames[] = {
-    {kStartEditId, L"起始地址"}, {kEndEditId, L"结束地址"},     {kNetworkComboId, L"本机网段"},
+    {kStartEditId, L"起始地址"}, {kEndEditId, L"结束地址"},       {kNetworkComboId, L"本机网段"},
     {kTimeoutComboId, L"超时"},  {kAttemptsComboId, L"最多尝试"}, {kConcurrencyComboId, L"并发"},
 };
 
@@ -36,7 +36,8 @@ using RaiseNotificationEvent = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR)
 
 FARPROC uiaFunction(const char* name) {
     // Stays loaded for the life of the process, like any system library in use.
-    static const HMODULE module = LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    static const HMODULE module =
+        LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 
@@ -88,6 +89,7 @@ int MainWindow::matrixCellEntry(int cell) const {
 
 int MainWindow::selectedMatrixCell() const {
     const int count = matrixCellCount();
+    if (count == 0) return -1;
     const auto first = view.begin() + static_cast<std::ptrdiff_t>(page) * kPageSize;
     const auto found = std::find(first, first + count, selectedIndex);
     return found != first + count ? static_cast<int>(found - first) : -1;
@@ -127,9 +129,10 @@ void MainWindow::raiseMatrixReorder(const std::vector<Result>& arrived) const {
     const bool filtered = view.size() != results.size();
     const bool onPage =
         filtered || (count > 0 && std::any_of(arrived.begin(), arrived.end(), [&](const Result& entry) {
-            const long long offset = static_cast<long long>(entry.address) - results.front().address;
-            return offset >= matrixCellEntry(0) && offset <= matrixCellEntry(count - 1);
-        }));
+                         const long long offset =
+                             static_cast<long long>(entry.address) - results.front().address;
+                         return offset >= matrixCellEntry(0) && offset <= matrixCellEntry(count - 1);
+                     }));
     if (onPage) NotifyWinEvent(EVENT_OBJECT_REORDER, control(kMatrixId), OBJID_CLIENT, CHILDID_SELF);
 }
 

@@ -46,6 +46,16 @@ HRESULT giveCell(int cell, VARIANT* out) {
     return giveInteger(cell + 1, out);
 }
 
+// Texts and selection allocate; an exception must never cross into the COM caller.
+template <typename Action>
+HRESULT guarded(Action action) noexcept {
+    try {
+        return action();
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 HRESULT noText(BSTR* out) {
     if (out) *out = nullptr;
     return S_FALSE;
@@ -86,8 +96,12 @@ HRESULT MatrixAccessible::GetTypeInfoCount(UINT* count) {
     *count = 0;
     return S_OK;
 }
-HRESULT MatrixAccessible::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
-HRESULT MatrixAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+HRESULT MatrixAccessible::GetTypeInfo(UINT, LCID, ITypeInfo**) {
+    return E_NOTIMPL;
+}
+HRESULT MatrixAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return E_NOTIMPL;
+}
 HRESULT MatrixAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
     return E_NOTIMPL;
 }
@@ -120,7 +134,8 @@ HRESULT MatrixAccessible::get_accName(VARIANT child, BSTR* name) {
     const int cell = cellOf(child);
     if (cell == kInvalid) return E_INVALIDARG;
     if (cell == kSelf) return giveText(kTableName, name);
-    return giveText(cellAccessibleName(window_->results[window_->matrixCellEntry(cell)]), name);
+    return guarded(
+        [&] { return giveText(cellAccessibleName(window_->results[window_->matrixCellEntry(cell)]), name); });
 }
 
 HRESULT MatrixAccessible::get_accValue(VARIANT child, BSTR* value) {
@@ -136,7 +151,8 @@ HRESULT MatrixAccessible::get_accDescription(VARIANT child, BSTR* description) {
     if (cell == kInvalid) return E_INVALIDARG;
     if (cell == kSelf)
         return window_->view.empty() ? giveText(kEmptyDescription, description) : noText(description);
-    return giveText(window_->results[window_->matrixCellEntry(cell)].note, description);
+    return guarded(
+        [&] { return giveText(window_->results[window_->matrixCellEntry(cell)].note, description); });
 }
 
 HRESULT MatrixAccessible::get_accRole(VARIANT child, VARIANT* role) {
@@ -212,8 +228,11 @@ HRESULT MatrixAccessible::accSelect(long flags, VARIANT child) {
     const int cell = cellOf(child);
     if (cell == kInvalid || (flags & ~SELFLAG_VALID)) return E_INVALIDARG;
     if (flags & SELFLAG_TAKEFOCUS) SetFocus(matrixWindow());
-    if (cell >= 0 && (flags & (SELFLAG_TAKESELECTION | SELFLAG_ADDSELECTION))) window_->selectMatrixCell(cell);
-    return S_OK;
+    if (cell < 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_ADDSELECTION))) return S_OK;
+    return guarded([&] {
+        window_->selectMatrixCell(cell);
+        return S_OK;
+    });
 }
 
 HRESULT MatrixAccessible::accLocation(long* left, long* top, long* width, long* height, VARIANT child) {
@@ -257,9 +276,11 @@ HRESULT MatrixAccessible::accDoDefaultAction(VARIANT child) {
     const int cell = cellOf(child);
     if (cell == kInvalid) return E_INVALIDARG;
     if (cell == kSelf) return DISP_E_MEMBERNOTFOUND;
-    window_->selectMatrixCell(cell);
-    window_->copySelectedAddress();
-    return S_OK;
+    return guarded([&] {
+        window_->selectMatrixCell(cell);
+        window_->copySelectedAddress();
+        return S_OK;
+    });
 }
 
 HRESULT MatrixAccessible::put_accName(VARIANT, BSTR) {

@@ -13,7 +13,7 @@ namespace calderwynfell {
 class MainWindow;
 
 class MatrixAccessible final : public ComObject<IAccessible> {
-public:
+   public:
     static ComRef<MatrixAccessible> create(MainWindow& window);
     // The window is going away: clients keep their references but get errors.
     void disconnect() noexcept;
@@ -48,7 +48,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override;
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
 
-private:
+   private:
     explicit MatrixAccessible(MainWindow& window) : window_(&window) {}
     bool answers(REFIID iid) const override;
     // -1 for the table itself, the cell index for a child, -2 for anything else.

@@ -28,16 +28,21 @@ TEST(ScanEndAnnouncement, StatusThenTheThreeCountsThenAnyMessage) {
     } cases[] = {
         {L"扫描完成", {12, 240, 2}, L"", L"扫描完成 · 在线 12 · 无响应 240 · 错误 2"},
         {L"已停止", {0, 0, 0}, L"", L"已停止 · 在线 0 · 无响应 0 · 错误 0"},
-        {L"扫描未完成", {1, 2, 0}, L"扫描未完成：无法分配扫描资源或发生系统异常。",
+        {L"扫描未完成",
+         {1, 2, 0},
+         L"扫描未完成：无法分配扫描资源或发生系统异常。",
          L"扫描未完成 · 在线 1 · 无响应 2 · 错误 0 · 扫描未完成：无法分配扫描资源或发生系统异常。"},
     };
     for (const auto& c : cases) EXPECT_EQ(scanEndAnnouncement(c.status, c.counts, c.message), c.text);
 }
 
 TEST(CountStatuses, UntestedAndUnknownStatusesCountNowhere) {
-    std::vector<Result> results = {entry(1, ProbeStatus::Online, 0), entry(2, ProbeStatus::Online, 0),
-                                   entry(3, ProbeStatus::NoResponse, 0), entry(4, ProbeStatus::Error, 0),
-                                   makeUntestedResult(5), entry(6, static_cast<ProbeStatus>(9), 0)};
+    std::vector<Result> results = {entry(1, ProbeStatus::Online, 0),
+                                   entry(2, ProbeStatus::Online, 0),
+                                   entry(3, ProbeStatus::NoResponse, 0),
+                                   entry(4, ProbeStatus::Error, 0),
+                                   makeUntestedResult(5),
+                                   entry(6, static_cast<ProbeStatus>(9), 0)};
     const StatusCounts counts = countStatuses(results);
     EXPECT_EQ(counts.online, 2);
     EXPECT_EQ(counts.noResponse, 1);

@@ -8,23 +8,33 @@ namespace calderwynfell {
 namespace {
 
 // A dark theme whose colours all differ from each other and from the design's.
-constexpr SystemColours kDark{rgb(0, 0, 0),     rgb(255, 255, 255), rgb(10, 10, 10), rgb(250, 250, 250),
-                              rgb(26, 235, 255), rgb(1, 1, 1),      rgb(63, 242, 63)};
+constexpr SystemColours kDark{rgb(0, 0, 0),      rgb(255, 255, 255), rgb(10, 10, 10), rgb(250, 250, 250),
+                              rgb(26, 235, 255), rgb(1, 1, 1),       rgb(63, 242, 63)};
 
 TEST(Palette, WithoutHighContrastTheDesignColoursWhateverTheSystemSays) {
     for (const SystemColours& system : {SystemColours{}, kDark}) {
         const Palette p = makePalette(false, system);
         const std::pair<Colour, Colour> cases[] = {
-            {p.windowBackground, rgb(243, 245, 245)}, {p.panel, rgb(255, 255, 255)},
-            {p.primaryText, rgb(32, 50, 56)},         {p.secondaryText, rgb(99, 119, 124)},
-            {p.accent, rgb(8, 127, 112)},             {p.progressTrack, rgb(234, 240, 238)},
-            {p.errorText, rgb(170, 67, 42)},          {p.controlText, rgb(32, 50, 56)},
-            {p.editBackground, rgb(255, 255, 255)},   {p.controlBackground, rgb(243, 245, 245)},
-            {p.cells[1].fill, rgb(210, 239, 227)},    {p.cells[2].fill, rgb(230, 235, 237)},
-            {p.cells[3].fill, rgb(252, 231, 214)},    {p.cells[0].fill, rgb(250, 252, 252)},
-            {p.cells[1].text, rgb(8, 127, 112)},      {p.cells[3].frame, rgb(215, 225, 225)},
-            {p.plainButton.frame, rgb(215, 225, 225)}, {p.pressedFill, rgb(190, 224, 215)},
-            {p.disabledCaption, rgb(157, 167, 168)},  {p.accentViewButton.fill, rgb(224, 243, 236)},
+            {p.windowBackground, rgb(243, 245, 245)},
+            {p.panel, rgb(255, 255, 255)},
+            {p.primaryText, rgb(32, 50, 56)},
+            {p.secondaryText, rgb(99, 119, 124)},
+            {p.accent, rgb(8, 127, 112)},
+            {p.progressTrack, rgb(234, 240, 238)},
+            {p.errorText, rgb(170, 67, 42)},
+            {p.controlText, rgb(32, 50, 56)},
+            {p.editBackground, rgb(255, 255, 255)},
+            {p.controlBackground, rgb(243, 245, 245)},
+            {p.cells[1].fill, rgb(210, 239, 227)},
+            {p.cells[2].fill, rgb(230, 235, 237)},
+            {p.cells[3].fill, rgb(252, 231, 214)},
+            {p.cells[0].fill, rgb(250, 252, 252)},
+            {p.cells[1].text, rgb(8, 127, 112)},
+            {p.cells[3].frame, rgb(215, 225, 225)},
+            {p.plainButton.frame, rgb(215, 225, 225)},
+            {p.pressedFill, rgb(190, 224, 215)},
+            {p.disabledCaption, rgb(157, 167, 168)},
+            {p.accentViewButton.fill, rgb(224, 243, 236)},
         };
         for (const auto& [actual, design] : cases) EXPECT_EQ(actual, design);
         for (int status = 0; status < 4; ++status) {
@@ -40,11 +50,28 @@ TEST(Palette, HighContrastTakesEveryColourFromTheSystem) {
     const Palette p = makePalette(true, kDark);
     const std::set<Colour> system = {kDark.window,    kDark.windowText,    kDark.buttonFace, kDark.buttonText,
                                      kDark.highlight, kDark.highlightText, kDark.grayText};
-    const Colour all[] = {p.windowBackground, p.panel, p.primaryText, p.secondaryText, p.accent, p.progressTrack,
-                          p.errorText, p.controlText, p.editBackground, p.controlBackground, p.matrixBackground,
-                          p.emptyText, p.selectedFrame, p.startButton.fill, p.startButton.caption,
-                          p.accentViewButton.frame, p.plainButton.fill, p.plainButton.caption, p.disabledFill,
-                          p.pressedFill, p.disabledCaption, *p.pressedCaption};
+    const Colour all[] = {p.windowBackground,
+                          p.panel,
+                          p.primaryText,
+                          p.secondaryText,
+                          p.accent,
+                          p.progressTrack,
+                          p.errorText,
+                          p.controlText,
+                          p.editBackground,
+                          p.controlBackground,
+                          p.matrixBackground,
+                          p.emptyText,
+                          p.selectedFrame,
+                          p.startButton.fill,
+                          p.startButton.caption,
+                          p.accentViewButton.frame,
+                          p.plainButton.fill,
+                          p.plainButton.caption,
+                          p.disabledFill,
+                          p.pressedFill,
+                          p.disabledCaption,
+                          *p.pressedCaption};
     for (const Colour colour : all) EXPECT_TRUE(system.count(colour)) << std::hex << colour;
     for (const CellStyle& cell : p.cells) {
         EXPECT_TRUE(system.count(cell.fill) && system.count(cell.text) && system.count(cell.frame));

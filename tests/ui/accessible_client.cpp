@@ -32,8 +32,8 @@ int readMatrixFromOutside(const char* windowHandle) {
     const ComApartment apartment;
     const HWND matrix = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::strtoll(windowHandle, nullptr, 10)));
     ComRef<IAccessible> object;
-    const HRESULT found = AccessibleObjectFromWindow(matrix, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                                     reinterpret_cast<void**>(object.put()));
+    const HRESULT found = AccessibleObjectFromWindow(matrix, static_cast<DWORD>(OBJID_CLIENT),
+                                                     IID_IAccessible, reinterpret_cast<void**>(object.put()));
     std::printf("found 0x%08lx\n", static_cast<unsigned long>(found));
     if (FAILED(found) || !object) return 1;
     long count = -1;
@@ -46,9 +46,9 @@ int readMatrixFromOutside(const char* windowHandle) {
     long left = 0, top = 0, width = 0, height = 0;
     object->accLocation(&left, &top, &width, &height, child(2));
     const HRESULT selected = object->accSelect(SELFLAG_TAKESELECTION, child(3));
-    std::printf("children %ld\nrole %ld\nstate %ld\nname %s\nlocation %ld %ld %ld %ld\nselect 0x%08lx\n", count,
-                integer(role), integer(state), toUtf8(name ? name : L"").c_str(), left, top, width, height,
-                static_cast<unsigned long>(selected));
+    std::printf("children %ld\nrole %ld\nstate %ld\nname %s\nlocation %ld %ld %ld %ld\nselect 0x%08lx\n",
+                count, integer(role), integer(state), toUtf8(name ? name : L"").c_str(), left, top, width,
+                height, static_cast<unsigned long>(selected));
     SysFreeString(name);
     std::fflush(stdout);
     return 0;

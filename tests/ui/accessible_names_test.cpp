@@ -43,7 +43,7 @@ TEST(AccessibleNames, EveryInputIsNamedLikeItsLabelAndFailuresAreIgnored) {
     });
     ASSERT_TRUE(w.hwnd());
     const std::map<int, std::wstring> expected = {
-        {kStartEditId, L"起始地址"}, {kEndEditId, L"结束地址"},      {kNetworkComboId, L"本机网段"},
+        {kStartEditId, L"起始地址"}, {kEndEditId, L"结束地址"},       {kNetworkComboId, L"本机网段"},
         {kTimeoutComboId, L"超时"},  {kAttemptsComboId, L"最多尝试"}, {kConcurrencyComboId, L"并发"},
     };
     EXPECT_EQ(named, expected);
@@ -52,10 +52,11 @@ TEST(AccessibleNames, EveryInputIsNamedLikeItsLabelAndFailuresAreIgnored) {
 TEST(AccessibleNames, ButtonsAndTheCheckBoxReadAsTheirCaptions) {
     WindowUnderTest w;
     const std::pair<int, const wchar_t*> cases[] = {
-        {kStartButtonId, L"开始扫描"},   {kStopButtonId, L"停止"},         {kSettingsButtonId, L"扫描设置"},
-        {kMatrixViewButtonId, L"地址矩阵"}, {kListViewButtonId, L"详细列表"}, {kOnlineOnlyCheckId, L"只看在线"},
-        {kExportButtonId, L"导出 CSV"},  {kPreviousPageButtonId, L"上一页"}, {kNextPageButtonId, L"下一页"},
-        {kCopyButtonId, L"复制 IP"},
+        {kStartButtonId, L"开始扫描"},    {kStopButtonId, L"停止"},
+        {kSettingsButtonId, L"扫描设置"}, {kMatrixViewButtonId, L"地址矩阵"},
+        {kListViewButtonId, L"详细列表"}, {kOnlineOnlyCheckId, L"只看在线"},
+        {kExportButtonId, L"导出 CSV"},   {kPreviousPageButtonId, L"上一页"},
+        {kNextPageButtonId, L"下一页"},   {kCopyButtonId, L"复制 IP"},
     };
     for (const auto& [id, caption] : cases) EXPECT_EQ(msaaName(w.control(id)), caption) << id;
 }
@@ -64,11 +65,11 @@ TEST(AccessibleNames, TabReachesEveryControlInReadingOrder) {
     WindowUnderTest w;
     w.command(kSettingsButtonId);
     for (int id = kStartEditId; id <= kMatrixId; ++id) EnableWindow(w.control(id), TRUE);
-    const std::vector<int> expected = {kStartEditId,       kEndEditId,          kStartButtonId,  kStopButtonId,
-                                       kNetworkComboId,    kSettingsButtonId,   kTimeoutComboId, kAttemptsComboId,
-                                       kConcurrencyComboId, kMatrixViewButtonId, kListViewButtonId,
-                                       kOnlineOnlyCheckId, kExportButtonId,     kPreviousPageButtonId,
-                                       kNextPageButtonId,  kMatrixId,           kCopyButtonId};
+    const std::vector<int> expected = {
+        kStartEditId,      kEndEditId,         kStartButtonId,   kStopButtonId,         kNetworkComboId,
+        kSettingsButtonId, kTimeoutComboId,    kAttemptsComboId, kConcurrencyComboId,   kMatrixViewButtonId,
+        kListViewButtonId, kOnlineOnlyCheckId, kExportButtonId,  kPreviousPageButtonId, kNextPageButtonId,
+        kMatrixId,         kCopyButtonId};
     std::vector<int> visited;
     HWND at = w.control(kStartEditId);
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -104,8 +105,10 @@ TEST(ScanEndAnnouncement, SpokenOnceWhenAScanEndsNeverPerTick) {
         ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }, 20000));
         w.pumpFor(300);  // later ticks must stay silent
         ASSERT_EQ(spoken.size(), 1u);
-        if (c.announced) EXPECT_EQ(spoken[0], c.announced);
-        else EXPECT_EQ(spoken[0].rfind(L"已停止 · 在线 ", 0), 0u) << spoken[0].size();
+        if (c.announced)
+            EXPECT_EQ(spoken[0], c.announced);
+        else
+            EXPECT_EQ(spoken[0].rfind(L"已停止 · 在线 ", 0), 0u) << spoken[0].size();
     }
 }
 

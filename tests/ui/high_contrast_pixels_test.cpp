@@ -65,7 +65,9 @@ TEST_F(HighContrast, EveryPaintedAreaTakesTheSystemColours) {
         COLORREF ink;
     } texts[] = {
         {"range label", {px(22), px(13), px(242), px(33)}, kHcText},
-        {"online figure", {px(17 + (W - 32) / 5), px(102 + 16), px(17 + 2 * (W - 32) / 5), px(142)}, kHcHighlight},
+        {"online figure",
+         {px(17 + (W - 32) / 5), px(102 + 16), px(17 + 2 * (W - 32) / 5), px(142)},
+         kHcHighlight},
         {"address figure", {px(17), px(118), px(17 + (W - 32) / 5), px(142)}, kHcText},
         {"page range", {px(24), px(P + 38), px(W - 178), px(P + 64)}, kHcText},
         {"detail line", {px(24), px(H - 73), px(W - 98), px(H - 48)}, kHcText},
@@ -125,9 +127,9 @@ TEST_F(HighContrast, ButtonsAndStandardControlsUseTheSystemColours) {
     EXPECT_GT(countInk(stop, RECT{1, 1, stop.width - 1, stop.height - 1}, kHcGray, kHcFace), 0);
 
     DibSurface surface(4, 4);
-    for (const auto& [message, background] :
-         {std::pair{UINT(WM_CTLCOLOREDIT), kHcWindow}, {UINT(WM_CTLCOLORSTATIC), kHcWindow},
-          {UINT(WM_CTLCOLORBTN), kHcWindow}}) {
+    for (const auto& [message, background] : {std::pair{UINT(WM_CTLCOLOREDIT), kHcWindow},
+                                              {UINT(WM_CTLCOLORSTATIC), kHcWindow},
+                                              {UINT(WM_CTLCOLORBTN), kHcWindow}}) {
         SendMessageW(ui.hwnd(), message, reinterpret_cast<WPARAM>(surface.dc()), 0);
         EXPECT_EQ(hex(GetTextColor(surface.dc())), hex(kHcText)) << message;
         EXPECT_EQ(hex(GetBkColor(surface.dc())), hex(background)) << message;

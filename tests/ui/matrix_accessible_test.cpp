@@ -75,8 +75,8 @@ class MatrixAccessibleTest : public ::testing::Test {
 
     ComRef<IAccessible> accessible() {
         ComRef<IAccessible> object;
-        EXPECT_EQ(AccessibleObjectFromWindow(matrixWindow(), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                             reinterpret_cast<void**>(object.put())),
+        EXPECT_EQ(AccessibleObjectFromWindow(matrixWindow(), static_cast<DWORD>(OBJID_CLIENT),
+                                             IID_IAccessible, reinterpret_cast<void**>(object.put())),
                   S_OK);
         return object;
     }
@@ -102,8 +102,8 @@ class MatrixAccessibleTest : public ::testing::Test {
         return take(text);
     }
     RECT screenCell(int cell) {
-        const matrix::CellBox b = matrix::cellBox(0, 0, clientOf().right, clientOf().bottom, cell,
-                                                  MulDiv(1, window().dpi, 96));
+        const matrix::CellBox b =
+            matrix::cellBox(0, 0, clientOf().right, clientOf().bottom, cell, MulDiv(1, window().dpi, 96));
         RECT r{b.left, b.top, b.right, b.bottom};
         MapWindowPoints(matrixWindow(), nullptr, reinterpret_cast<POINT*>(&r), 2);
         return r;
@@ -179,11 +179,10 @@ TEST_F(MatrixAccessibleTest, CellsAreNamedDescribedAndPlacedAsPainted) {
         ASSERT_EQ(object->accLocation(&left, &top, &width, &height, childId(cell + 1)), S_OK);
         const RECT expected = screenCell(cell);
         const RECT got{left, top, left + width, top + height};
-        EXPECT_TRUE(EqualRect(&expected, &got))
-            << left << "," << top << " " << width << "x" << height;
+        EXPECT_TRUE(EqualRect(&expected, &got)) << left << "," << top << " " << width << "x" << height;
         VARIANT hit;
-        EXPECT_EQ(object->accHitTest((expected.left + expected.right) / 2, (expected.top + expected.bottom) / 2,
-                                     &hit),
+        EXPECT_EQ(object->accHitTest((expected.left + expected.right) / 2,
+                                     (expected.top + expected.bottom) / 2, &hit),
                   S_OK);
         EXPECT_EQ(idOf(hit), cell + 1);
     }
@@ -223,17 +222,25 @@ TEST_F(MatrixAccessibleTest, NavigationStaysOnThePageAndInTheRow) {
         int count, page;
         long from, direction, expected;  // -1: nowhere
     } cases[] = {
-        {300, 0, CHILDID_SELF, NAVDIR_FIRSTCHILD, 1},   {300, 0, CHILDID_SELF, NAVDIR_LASTCHILD, 256},
-        {300, 1, CHILDID_SELF, NAVDIR_LASTCHILD, 44},   {300, 0, 1, NAVDIR_LEFT, -1},
-        {300, 0, 1, NAVDIR_UP, -1},                     {300, 0, 16, NAVDIR_RIGHT, -1},
-        {300, 0, 17, NAVDIR_LEFT, -1},                  {300, 0, 2, NAVDIR_LEFT, 1},
-        {300, 0, 1, NAVDIR_DOWN, 17},                   {300, 0, 256, NAVDIR_DOWN, -1},
-        {300, 0, 256, NAVDIR_NEXT, -1},                 {300, 1, 30, NAVDIR_DOWN, -1},
-        {300, 1, 44, NAVDIR_RIGHT, -1},                 {300, 1, 20, NAVDIR_UP, 4},
+        {300, 0, CHILDID_SELF, NAVDIR_FIRSTCHILD, 1},
+        {300, 0, CHILDID_SELF, NAVDIR_LASTCHILD, 256},
+        {300, 1, CHILDID_SELF, NAVDIR_LASTCHILD, 44},
+        {300, 0, 1, NAVDIR_LEFT, -1},
+        {300, 0, 1, NAVDIR_UP, -1},
+        {300, 0, 16, NAVDIR_RIGHT, -1},
+        {300, 0, 17, NAVDIR_LEFT, -1},
+        {300, 0, 2, NAVDIR_LEFT, 1},
+        {300, 0, 1, NAVDIR_DOWN, 17},
+        {300, 0, 256, NAVDIR_DOWN, -1},
+        {300, 0, 256, NAVDIR_NEXT, -1},
+        {300, 1, 30, NAVDIR_DOWN, -1},
+        {300, 1, 44, NAVDIR_RIGHT, -1},
+        {300, 1, 20, NAVDIR_UP, 4},
         {0, 0, CHILDID_SELF, NAVDIR_FIRSTCHILD, -1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.count << "/" << c.page << " from " << c.from << " dir " << c.direction);
+        SCOPED_TRACE(testing::Message()
+                     << c.count << "/" << c.page << " from " << c.from << " dir " << c.direction);
         load(c.count);
         window().page = c.page;
         window().rebuildView();
@@ -252,8 +259,8 @@ TEST_F(MatrixAccessibleTest, SelectAndDefaultActionTakeTheClickAndCopyPaths) {
     ASSERT_TRUE(object);
     gWatched = matrixWindow();
     gEvents.clear();
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_SELECTION, nullptr, recordEvent,
-                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_SELECTION, nullptr,
+                                               recordEvent, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_TRUE(hook);
     SetFocus(w.hwnd());
     w.pump();
@@ -281,8 +288,8 @@ TEST_F(MatrixAccessibleTest, SelectAndDefaultActionTakeTheClickAndCopyPaths) {
         return kept;
     }();
     const std::vector<WinEvent> expected = {
-        {EVENT_OBJECT_SELECTION, 6},  {EVENT_OBJECT_FOCUS, 6},  {EVENT_OBJECT_SELECTION, 10},
-        {EVENT_OBJECT_FOCUS, 10},     {EVENT_OBJECT_SELECTION, 11}, {EVENT_OBJECT_FOCUS, 11},
+        {EVENT_OBJECT_SELECTION, 6}, {EVENT_OBJECT_FOCUS, 6},      {EVENT_OBJECT_SELECTION, 10},
+        {EVENT_OBJECT_FOCUS, 10},    {EVENT_OBJECT_SELECTION, 11}, {EVENT_OBJECT_FOCUS, 11},
     };
     EXPECT_EQ(selectionsAndFocus, expected);
     EXPECT_EQ(gEvents.back(), (WinEvent{EVENT_OBJECT_REORDER, CHILDID_SELF})) << "the page turned";
@@ -302,8 +309,8 @@ TEST_F(MatrixAccessibleTest, ProgressTickRaisesOneReorderOnlyForResultsOnTheShow
     KillTimer(w.hwnd(), kProgressTimerId);
     window().scanning = true;
     gWatched = matrixWindow();
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, recordEvent,
-                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr,
+                                               recordEvent, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_TRUE(hook);
     const struct {
         int first, count;
@@ -314,7 +321,8 @@ TEST_F(MatrixAccessibleTest, ProgressTickRaisesOneReorderOnlyForResultsOnTheShow
         {
             std::lock_guard lock(window().queueMutex);
             for (int i = c.first; i < c.first + c.count; ++i)
-                window().pendingResults.push_back(fakeProbe()(0x7F000001u + static_cast<std::uint32_t>(i), 600));
+                window().pendingResults.push_back(
+                    fakeProbe()(0x7F000001u + static_cast<std::uint32_t>(i), 600));
         }
         w.pump();
         gEvents.clear();
@@ -330,8 +338,8 @@ TEST(MatrixAccessibleLifetime, LeftoverReferenceGetsDisconnectedErrors) {
     ComRef<IAccessible> object;
     {
         WindowUnderTest w;
-        ASSERT_EQ(AccessibleObjectFromWindow(w.control(kMatrixId), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                             reinterpret_cast<void**>(object.put())),
+        ASSERT_EQ(AccessibleObjectFromWindow(w.control(kMatrixId), static_cast<DWORD>(OBJID_CLIENT),
+                                             IID_IAccessible, reinterpret_cast<void**>(object.put())),
                   S_OK);
         long count = 0;
         ASSERT_EQ(object->get_accChildCount(&count), S_OK);
@@ -379,7 +387,8 @@ std::string readFromOutside(WindowUnderTest& w) {
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process))
         return "no process";
     const UniqueFile processHandle(process.hProcess), threadHandle(process.hThread);
     const bool ended =
@@ -405,9 +414,9 @@ TEST_F(MatrixAccessibleTest, AnotherProcessReadsTheCellsAndSelectsOne) {
     const std::string expected =
         "found 0x00000000\nchildren 256\nrole " + std::to_string(ROLE_SYSTEM_TABLE) + "\nstate " +
         std::to_string(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_SELECTED) + "\nname " +
-        toUtf8(L"127.0.0.2 无响应") + "\nlocation " + std::to_string(cell.left) + " " + std::to_string(cell.top) +
-        " " + std::to_string(cell.right - cell.left) + " " + std::to_string(cell.bottom - cell.top) +
-        "\nselect 0x00000000\n";
+        toUtf8(L"127.0.0.2 无响应") + "\nlocation " + std::to_string(cell.left) + " " +
+        std::to_string(cell.top) + " " + std::to_string(cell.right - cell.left) + " " +
+        std::to_string(cell.bottom - cell.top) + "\nselect 0x00000000\n";
     EXPECT_EQ(output, expected);
     EXPECT_EQ(window().selectedIndex, 2) << "accSelect from outside took effect";
     EXPECT_EQ(listSelection(), 2);
