@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "accessible_client.h"
+#include "doc_screenshots.h"
 
 #include "ui/app.h"
 #include "ui/com_object.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const calderwynfell::ComApartment apartment;
+    if (argc == 2 && std::strcmp(argv[1], calderwynfell::test::kDocScreenshotsSwitch) == 0)
+        return calderwynfell::test::saveDocScreenshots();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

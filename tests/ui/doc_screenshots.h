@@ -1,0 +1,12 @@
+#pragma once
+// ui_tests.exe --doc-screenshots: the README's pictures of the window after a
+// fake loopback scan, in the design's colours and in high contrast through the
+// window's seams. Saved with the other renderings.
+
+namespace calderwynfell::test {
+
+inline constexpr char kDocScreenshotsSwitch[] = "--doc-screenshots";
+
+int saveDocScreenshots();
+
+}  // namespace calderwynfell::test
