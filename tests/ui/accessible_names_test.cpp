@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -87,15 +88,18 @@ TEST(ScanEndAnnouncement, SpokenOnceWhenAScanEndsNeverPerTick) {
     });
     const struct {
         const wchar_t *start, *end;
-        bool stop;
+        bool stop, fail;
         const wchar_t* announced;  // nullptr: only the prefix is fixed, the counts depend on timing
     } cases[] = {
-        {L"127.0.0.1", L"127.0.0.20", false, L"扫描完成 · 在线 10 · 无响应 10 · 错误 0"},
-        {L"127.0.0.1", L"127.0.3.200", true, nullptr},
+        {L"127.0.0.1", L"127.0.0.20", false, false, L"扫描完成 · 在线 10 · 无响应 10 · 错误 0"},
+        {L"127.0.0.1", L"127.0.3.200", true, false, nullptr},
+        {L"127.0.0.1", L"127.0.0.20", false, true,
+         L"扫描未完成 · 在线 0 · 无响应 0 · 错误 0 · 扫描未完成：无法分配扫描资源或发生系统异常。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.end);
         spoken.clear();
+        if (c.fail) w.window.probe = [](std::uint32_t, std::uint32_t) -> Result { throw std::bad_alloc(); };
         w.setRange(c.start, c.end);
         w.command(kStartButtonId);
         if (c.stop) {

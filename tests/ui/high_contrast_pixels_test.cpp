@@ -70,6 +70,8 @@ TEST_F(HighContrast, EveryPaintedAreaTakesTheSystemColours) {
          kHcHighlight},
         {"address figure", {px(17), px(118), px(17 + (W - 32) / 5), px(142)}, kHcText},
         {"page range", {px(24), px(P + 38), px(W - 178), px(P + 64)}, kHcText},
+        {"page indicator", {px(W - 120), px(P + 40), px(W - 74), px(P + 62)}, kHcText},
+        {"legend", {px(W - 166), px(H - 40), px(W - 24), px(H - 19)}, kHcText},
         {"detail line", {px(24), px(H - 73), px(W - 98), px(H - 48)}, kHcText},
         {"status line", {px(24), px(H - 40), px(W - 171), px(H - 19)}, kHcText},
         {"hint", {px(17), px(H - 19), px(W - 17), px(H)}, kHcText},
