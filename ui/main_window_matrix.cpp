@@ -90,6 +90,7 @@ void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
     const int height = clientRect.bottom - clientRect.top;
     const int inset = MulDiv(1, dpi, 96);
 
+    SelectObjectGuard font(dc, smallFont.get());
     for (int i = first; i < last; ++i) {
         const Result& entry = results[static_cast<std::size_t>(view[static_cast<std::size_t>(i)])];
         const CellStyle style = cellStyle(palette, static_cast<int>(entry.status),
@@ -101,9 +102,13 @@ void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
         // The design's one-pixel frame stays one pixel at every DPI; wider ones scale.
         frameCell(dc, cell, style.frame, style.frameWidth == 1 ? 1 : scale(style.frameWidth));
         const std::wstring octet = decimalText(static_cast<std::uint32_t>(entry.address & 0xFFu));
-        SelectObjectGuard font(dc, style.bold ? smallBoldFont.get() : smallFont.get());
         SetTextColor(dc, style.text);
-        DrawTextW(dc, octet.c_str(), static_cast<int>(octet.size()), &cell, kCentredLine);
+        if (style.bold) {
+            SelectObjectGuard bold(dc, smallBoldFont.get());
+            DrawTextW(dc, octet.c_str(), static_cast<int>(octet.size()), &cell, kCentredLine);
+        } else {
+            DrawTextW(dc, octet.c_str(), static_cast<int>(octet.size()), &cell, kCentredLine);
+        }
     }
 }
 
