@@ -12,15 +12,15 @@
 
 namespace calderwynfell::test {
 
-namespace {
-
-VARIANT child(long id) {
+VARIANT childVariant(long id) {
     VARIANT v;
     VariantInit(&v);
     v.vt = VT_I4;
     v.lVal = id;
     return v;
 }
+
+namespace {
 
 long integer(const VARIANT& v) {
     return v.vt == VT_I4 ? v.lVal : -1;
@@ -40,12 +40,12 @@ int readMatrixFromOutside(const char* windowHandle) {
     VARIANT role, state;
     BSTR name = nullptr;
     object->get_accChildCount(&count);
-    object->get_accRole(child(CHILDID_SELF), &role);
-    object->get_accState(child(2), &state);
-    object->get_accName(child(2), &name);
+    object->get_accRole(childVariant(CHILDID_SELF), &role);
+    object->get_accState(childVariant(2), &state);
+    object->get_accName(childVariant(2), &name);
     long left = 0, top = 0, width = 0, height = 0;
-    object->accLocation(&left, &top, &width, &height, child(2));
-    const HRESULT selected = object->accSelect(SELFLAG_TAKESELECTION, child(3));
+    object->accLocation(&left, &top, &width, &height, childVariant(2));
+    const HRESULT selected = object->accSelect(SELFLAG_TAKESELECTION, childVariant(3));
     std::printf("children %ld\nrole %ld\nstate %ld\nname %s\nlocation %ld %ld %ld %ld\nselect 0x%08lx\n",
                 count, integer(role), integer(state), toUtf8(name ? name : L"").c_str(), left, top, width,
                 height, static_cast<unsigned long>(selected));

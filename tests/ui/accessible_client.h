@@ -2,7 +2,13 @@
 // A second process that reads the address matrix through MSAA, as a screen
 // reader does: ui_tests.exe --read-matrix <window handle>.
 
+#include <windows.h>
+#include <oaidl.h>
+
 namespace calderwynfell::test {
+
+// A child id as MSAA takes it: VT_I4.
+VARIANT childVariant(long id);
 
 inline constexpr char kReadMatrixSwitch[] = "--read-matrix";
 

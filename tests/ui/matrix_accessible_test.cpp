@@ -22,14 +22,6 @@
 namespace calderwynfell::test {
 namespace {
 
-VARIANT childId(long id) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
-
 // -1 for VT_EMPTY, the child id for VT_I4, -2 for anything else.
 long idOf(const VARIANT& v) {
     return v.vt == VT_EMPTY ? -1 : v.vt == VT_I4 ? v.lVal : -2;
@@ -62,9 +54,7 @@ class MatrixAccessibleTest : public ::testing::Test {
 
     // count entries from 127.0.0.1 on; every fourth is online, the next one silent.
     void load(int count) {
-        std::vector<std::uint32_t> addresses;
-        for (int i = 0; i < count; ++i) addresses.push_back(0x7F000001u + static_cast<std::uint32_t>(i));
-        window().loadRange(addresses);
+        const std::vector<std::uint32_t> addresses = loadLoopbackRange(w, count);
         for (int i = 0; i + 1 < count; i += 4) {
             window().results[i] = fakeProbe()(addresses[i], 600);
             window().results[i + 1] = fakeProbe()(addresses[i + 1], 600);
@@ -83,22 +73,22 @@ class MatrixAccessibleTest : public ::testing::Test {
 
     long role(IAccessible& object, long child) {
         VARIANT v;
-        EXPECT_EQ(object.get_accRole(childId(child), &v), S_OK);
+        EXPECT_EQ(object.get_accRole(childVariant(child), &v), S_OK);
         return idOf(v);
     }
     long state(IAccessible& object, long child) {
         VARIANT v;
-        EXPECT_EQ(object.get_accState(childId(child), &v), S_OK);
+        EXPECT_EQ(object.get_accState(childVariant(child), &v), S_OK);
         return idOf(v);
     }
     std::wstring name(IAccessible& object, long child) {
         BSTR text = nullptr;
-        object.get_accName(childId(child), &text);
+        object.get_accName(childVariant(child), &text);
         return take(text);
     }
     std::wstring description(IAccessible& object, long child) {
         BSTR text = nullptr;
-        object.get_accDescription(childId(child), &text);
+        object.get_accDescription(childVariant(child), &text);
         return take(text);
     }
     RECT screenCell(int cell) {
@@ -148,7 +138,7 @@ TEST_F(MatrixAccessibleTest, TableHasOneCellPerEntryOfTheShownPage) {
             EXPECT_EQ(role(*object, children), ROLE_SYSTEM_CELL);
         }
         VARIANT none;
-        EXPECT_EQ(object->get_accRole(childId(children + 1), &none), E_INVALIDARG) << "one past the page";
+        EXPECT_EQ(object->get_accRole(childVariant(children + 1), &none), E_INVALIDARG) << "one past the page";
     }
     setOnlineOnly(w, false);
 }
@@ -176,7 +166,7 @@ TEST_F(MatrixAccessibleTest, CellsAreNamedDescribedAndPlacedAsPainted) {
     for (const int cell : {0, 17, 255}) {
         SCOPED_TRACE(cell);
         long left, top, width, height;
-        ASSERT_EQ(object->accLocation(&left, &top, &width, &height, childId(cell + 1)), S_OK);
+        ASSERT_EQ(object->accLocation(&left, &top, &width, &height, childVariant(cell + 1)), S_OK);
         const RECT expected = screenCell(cell);
         const RECT got{left, top, left + width, top + height};
         EXPECT_TRUE(EqualRect(&expected, &got)) << left << "," << top << " " << width << "x" << height;
@@ -247,7 +237,7 @@ TEST_F(MatrixAccessibleTest, NavigationStaysOnThePageAndInTheRow) {
         auto object = accessible();
         ASSERT_TRUE(object);
         VARIANT end;
-        const HRESULT result = object->accNavigate(c.direction, childId(c.from), &end);
+        const HRESULT result = object->accNavigate(c.direction, childVariant(c.from), &end);
         EXPECT_EQ(result, c.expected < 0 ? S_FALSE : S_OK);
         EXPECT_EQ(idOf(end), c.expected);
     }
@@ -265,7 +255,7 @@ TEST_F(MatrixAccessibleTest, SelectAndDefaultActionTakeTheClickAndCopyPaths) {
     SetFocus(w.hwnd());
     w.pump();
 
-    ASSERT_EQ(object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, childId(6)), S_OK);
+    ASSERT_EQ(object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, childVariant(6)), S_OK);
     w.pump();
     EXPECT_EQ(GetFocus(), matrixWindow());
     EXPECT_EQ(window().selectedIndex, 5);
@@ -300,9 +290,9 @@ TEST_F(MatrixAccessibleTest, SelectAndDefaultActionTakeTheClickAndCopyPaths) {
     w.command(kPreviousPageButtonId);
     setClipboardText(L"sentinel");
     BSTR action = nullptr;
-    EXPECT_EQ(object->get_accDefaultAction(childId(8), &action), S_OK);
+    EXPECT_EQ(object->get_accDefaultAction(childVariant(8), &action), S_OK);
     EXPECT_EQ(take(action), L"复制");
-    EXPECT_EQ(object->accDoDefaultAction(childId(8)), S_OK);
+    EXPECT_EQ(object->accDoDefaultAction(childVariant(8)), S_OK);
     EXPECT_EQ(clipboardText(), L"127.0.0.8");
     EXPECT_EQ(window().detail, L"已复制 127.0.0.8");
 }
@@ -355,17 +345,17 @@ TEST(MatrixAccessibleLifetime, LeftoverReferenceGetsDisconnectedErrors) {
     IDispatch* parent = nullptr;
     const HRESULT results[] = {
         object->get_accChildCount(&a),
-        object->get_accName(childId(1), &text),
-        object->get_accRole(childId(CHILDID_SELF), &v),
-        object->get_accState(childId(1), &v),
+        object->get_accName(childVariant(1), &text),
+        object->get_accRole(childVariant(CHILDID_SELF), &v),
+        object->get_accState(childVariant(1), &v),
         object->get_accFocus(&v),
         object->get_accSelection(&v),
         object->get_accParent(&parent),
-        object->accLocation(&a, &b, &c, &d, childId(1)),
+        object->accLocation(&a, &b, &c, &d, childVariant(1)),
         object->accHitTest(10, 10, &v),
-        object->accNavigate(NAVDIR_FIRSTCHILD, childId(CHILDID_SELF), &v),
-        object->accSelect(SELFLAG_TAKESELECTION, childId(1)),
-        object->accDoDefaultAction(childId(1)),
+        object->accNavigate(NAVDIR_FIRSTCHILD, childVariant(CHILDID_SELF), &v),
+        object->accSelect(SELFLAG_TAKESELECTION, childVariant(1)),
+        object->accDoDefaultAction(childVariant(1)),
     };
     for (std::size_t i = 0; i < std::size(results); ++i)
         EXPECT_TRUE(results[i] == RPC_E_DISCONNECTED || results[i] == CO_E_OBJNOTCONNECTED)

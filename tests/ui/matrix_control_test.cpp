@@ -44,9 +44,7 @@ class MatrixTest : public ::testing::Test {
 
     // count untested entries from 127.0.0.1 on.
     void load(int count) {
-        std::vector<std::uint32_t> addresses;
-        for (int i = 0; i < count; ++i) addresses.push_back(0x7F000001u + static_cast<std::uint32_t>(i));
-        window().loadRange(addresses);
+        loadLoopbackRange(w, count);
         w.pump();
     }
 

@@ -4,6 +4,13 @@
 
 namespace calderwynfell::test {
 
+std::vector<std::uint32_t> loadLoopbackRange(WindowUnderTest& w, int count) {
+    std::vector<std::uint32_t> addresses;
+    for (int i = 0; i < count; ++i) addresses.push_back(0x7F000001u + static_cast<std::uint32_t>(i));
+    w.window.loadRange(addresses);
+    return addresses;
+}
+
 void setOnlineOnly(WindowUnderTest& w, bool on) {
     SendMessageW(w.control(kOnlineOnlyCheckId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     w.command(kOnlineOnlyCheckId);

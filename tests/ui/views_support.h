@@ -1,12 +1,17 @@
 #pragma once
 // Shared by the tests of the result views, the clipboard and the export.
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui_harness.h"
 
 namespace calderwynfell::test {
+
+// Loads `count` untested entries from 127.0.0.1 on and returns their addresses.
+std::vector<std::uint32_t> loadLoopbackRange(WindowUnderTest& w, int count);
 
 // Ticks the 只看在线 box as a user would.
 void setOnlineOnly(WindowUnderTest& w, bool on);
