@@ -1,16 +1,21 @@
-# Warnings, static runtime for MinGW, and the optional sanitizers.
+# Warnings, static runtime for MinGW, reproducible output, and the optional sanitizers.
 add_library(calderwynfell_options INTERFACE)
 
 if(MSVC)
   target_compile_options(calderwynfell_options INTERFACE /W4 /permissive- /utf-8)
 else()
   target_compile_options(calderwynfell_options INTERFACE -Wall -Wextra -Wpedantic)
+  # Build paths must not reach the binaries: two checkouts give the same bytes.
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                      -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
 endif()
 
 if(MINGW)
   # A bare Windows has no libstdc++/libgcc/winpthread DLLs: link them in.
   target_link_options(calderwynfell_options INTERFACE -static -static-libgcc -static-libstdc++)
   set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")
+  # The PE header's link time would differ on every build.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 if(CALDERWYNFELL_SANITIZE AND NOT WIN32)
