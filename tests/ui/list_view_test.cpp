@@ -104,7 +104,7 @@ class ListTest : public ::testing::Test {
     // A click on a row, or below the rows for -1. The button-up is queued first
     // so that any drag detection inside the list sees the button released.
     void click(int row, bool twice = false) {
-        RECT r{LVIR_LABEL};
+        RECT r{LVIR_LABEL, 0, 0, 0};
         if (row >= 0) SendMessageW(list(), LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&r));
         else GetClientRect(list(), &r), r = {20, r.bottom - 8, 20, r.bottom - 8};
         const LPARAM at = MAKELPARAM(r.left + 10, (r.top + r.bottom) / 2);
@@ -171,7 +171,7 @@ TEST_F(ListTest, TextRequestsAreAnsweredOnlyWhenValidAndNeverOverrun) {
     for (const auto& c : cases) {
         std::vector<wchar_t> buffer(80, L'#');
         buffer[1] = L'\0';
-        NMLVDISPINFOW info{{list(), c.from, UINT(LVN_GETDISPINFOW)}};
+        NMLVDISPINFOW info{{list(), c.from, UINT(LVN_GETDISPINFOW)}, {}};
         info.item.mask = c.mask;
         info.item.iItem = c.item;
         info.item.iSubItem = c.subItem;
