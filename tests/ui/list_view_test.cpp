@@ -138,7 +138,9 @@ TEST_F(ListTest, RowTextsComeFromTheTableOnRequest) {
         {true, 6, {L"127.0.0.7", L"在线", L"<1 ms", L"1", L"收到 ICMP 回复"}},
     };
     for (const auto& c : cases) {
-        if (c.scanned && rowCount() != 8) ASSERT_TRUE(w.scanToEnd());
+        if (c.scanned && rowCount() != 8) {
+            ASSERT_TRUE(w.scanToEnd());
+        }
         for (int column = 0; column < 5; ++column)
             EXPECT_EQ(cell(c.row, column), c.texts[column]) << "row " << c.row << " column " << column;
     }
