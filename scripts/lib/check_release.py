@@ -66,9 +66,10 @@ def main(zip_path, version, objdump):
         guide = z.read(GUIDE)
         if not z.getinfo(GUIDE).flag_bits & 0x800:
             faults.append(f"{GUIDE}: its name is not marked UTF-8 in the zip")
-    if not guide.startswith(b"\xef\xbb\xbf"):
+    bom = b"\xef\xbb\xbf"
+    if not guide.startswith(bom):
         faults.append(f"{GUIDE} does not start with a UTF-8 byte-order mark")
-    text = guide[3:].decode("utf-8", errors="replace")
+    text = guide.removeprefix(bom).decode("utf-8", errors="replace")
     if f"Calderwynfell {version}" not in text:
         faults.append(f"{GUIDE} does not name version {version}")
     if "\n" in text.replace("\r\n", ""):
