@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     std::printf("online %zu, no response %zu, error %zu, undelivered %zu", counts[1], counts[2], counts[3],
                 n - counts[1] - counts[2] - counts[3]);
     if (counts[1] != 0) {
-        std::printf(", latency mean %.2f ms max %u ms", static_cast<double>(latencySum) / counts[1],
+        std::printf(", latency mean %.2f ms max %u ms", static_cast<double>(latencySum) / static_cast<double>(counts[1]),
                     latencyMax);
     }
     std::printf("\nwall %.1f ms, ideal %.1f ms, wall/ideal %.4f\n", wallMs, idealMs, wallMs / idealMs);

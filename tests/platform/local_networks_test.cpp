@@ -87,7 +87,8 @@ class FakePlatform {
                 auto& u = *(*unicastLink = &unicast_.emplace_back());
                 u.Address = socketAddress(text);
                 const auto slash = text.find(L'/');
-                u.OnLinkPrefixLength = slash == std::wstring::npos ? 24 : std::stoi(text.substr(slash + 1));
+                u.OnLinkPrefixLength =
+                    static_cast<UINT8>(slash == std::wstring::npos ? 24 : std::stoi(text.substr(slash + 1)));
                 unicastLink = &u.Next;
             }
             auto** gatewayLink = &adapter.FirstGatewayAddress;

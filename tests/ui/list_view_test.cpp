@@ -103,7 +103,7 @@ class ListTest : public ::testing::Test {
     // A click on a row, or below the rows for -1. The button-up is queued first
     // so that any drag detection inside the list sees the button released.
     void click(int row, bool twice = false) {
-        RECT r{LVIR_LABEL};
+        RECT r{LVIR_LABEL, 0, 0, 0};
         if (row >= 0) SendMessageW(list(), LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&r));
         else GetClientRect(list(), &r), r = {20, r.bottom - 8, 20, r.bottom - 8};
         const LPARAM at = MAKELPARAM(r.left + 10, (r.top + r.bottom) / 2);
@@ -137,7 +137,9 @@ TEST_F(ListTest, RowTextsComeFromTheTableOnRequest) {
         {true, 6, {L"127.0.0.7", L"在线", L"<1 ms", L"1", L"收到 ICMP 回复"}},
     };
     for (const auto& c : cases) {
-        if (c.scanned && rowCount() != 8) ASSERT_TRUE(w.scanToEnd());
+        if (c.scanned && rowCount() != 8) {
+            ASSERT_TRUE(w.scanToEnd());
+        }
         for (int column = 0; column < 5; ++column)
             EXPECT_EQ(cell(c.row, column), c.texts[column]) << "row " << c.row << " column " << column;
     }
@@ -170,7 +172,7 @@ TEST_F(ListTest, TextRequestsAreAnsweredOnlyWhenValidAndNeverOverrun) {
     for (const auto& c : cases) {
         std::vector<wchar_t> buffer(80, L'#');
         buffer[1] = L'\0';
-        NMLVDISPINFOW info{{list(), c.from, UINT(LVN_GETDISPINFOW)}};
+        NMLVDISPINFOW info{{list(), c.from, UINT(LVN_GETDISPINFOW)}, {}};
         info.item.mask = c.mask;
         info.item.iItem = c.item;
         info.item.iSubItem = c.subItem;

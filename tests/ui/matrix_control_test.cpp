@@ -97,7 +97,7 @@ TEST_F(MatrixTest, CellsAreFilledFramedAndLabelledByStatus) {
 
 TEST_F(MatrixTest, CellInsetFollowsTheDpi) {
     load(254);
-    for (const auto [dpi, inset] : {std::pair{96, 1}, {144, 2}, {192, 2}}) {
+    for (const auto& [dpi, inset] : {std::pair{96, 1}, {144, 2}, {192, 2}}) {
         SCOPED_TRACE(dpi);
         w.setDpi(dpi);
         ASSERT_EQ(window().dpi, dpi);
