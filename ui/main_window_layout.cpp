@@ -198,8 +198,6 @@ void MainWindow::createControls() {
     for (int id : {kStopButtonId, kCopyButtonId, kExportButtonId}) EnableWindow(control(id), FALSE);
     SetTimer(hwnd, kProgressTimerId, kProgressTimerMs, nullptr);
     layoutControls();
-    // Tab order is window order: the copy button sits below the results, so it comes after them.
-    SetWindowPos(control(kCopyButtonId), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     nameControls();
 }
 
