@@ -11,6 +11,7 @@
 #include "results/export_command.h"
 #include "results/text_forms.h"
 #include "ui/main_window.h"
+#include "ui/system_library.h"
 
 namespace calderwynfell {
 
@@ -19,6 +20,8 @@ namespace {
 constexpr DWORD kFileNameCapacity = 260;
 // One pair: display text and pattern; the literal's own zero ends the list.
 constexpr wchar_t kCsvFilter[] = L"CSV 表格 (*.csv)\0*.csv\0";
+
+using SaveFileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
 
 }  // namespace
 
@@ -34,7 +37,9 @@ bool askExportPath(HWND owner, std::wstring& path) {
     dialog.lpstrDefExt = L"csv";
     dialog.lpstrTitle = kExportDialogTitle;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
-    if (!GetSaveFileNameW(&dialog)) return false;
+    // comdlg32 brings shell32 with it: worth loading only when the user exports.
+    static const auto showSaveDialog = systemFunction<SaveFileDialog>(L"comdlg32.dll", "GetSaveFileNameW");
+    if (!showSaveDialog || !showSaveDialog(&dialog)) return false;
     path = fileName.data();
     return true;
 }

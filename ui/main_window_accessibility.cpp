@@ -11,6 +11,7 @@
 #include "ui/com_object.h"
 #include "ui/main_window.h"
 #include "ui/matrix_geometry.h"
+#include "ui/system_library.h"
 #include "ui/system_services.h"
 
 namespace calderwynfell {
@@ -34,18 +35,6 @@ constexpr int kNotificationImportantMostRecent = 1;
 using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IUnknown**);
 using RaiseNotificationEvent = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR);
 
-FARPROC uiaFunction(const char* name) {
-    // Stays loaded for the life of the process, like any system library in use.
-    static const HMODULE module =
-        LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return module ? GetProcAddress(module, name) : nullptr;
-}
-
-template <typename Function>
-Function uiaEntry(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(uiaFunction(name)));
-}
-
 }  // namespace
 
 HRESULT annotateAccessibleName(HWND control, const wchar_t* name) {
@@ -58,8 +47,10 @@ HRESULT annotateAccessibleName(HWND control, const wchar_t* name) {
 }
 
 void raiseUiaNotification(HWND window, const std::wstring& text) {
-    static const auto hostProvider = uiaEntry<HostProviderFromHwnd>("UiaHostProviderFromHwnd");
-    static const auto raise = uiaEntry<RaiseNotificationEvent>("UiaRaiseNotificationEvent");
+    static const auto hostProvider =
+        systemFunction<HostProviderFromHwnd>(L"uiautomationcore.dll", "UiaHostProviderFromHwnd");
+    static const auto raise =
+        systemFunction<RaiseNotificationEvent>(L"uiautomationcore.dll", "UiaRaiseNotificationEvent");
     if (!hostProvider || !raise) return;  // before Windows 10 1709 the end goes unannounced
     ComRef<IUnknown> provider;
     if (FAILED(hostProvider(window, provider.put())) || !provider) return;

@@ -1,0 +1,24 @@
+#pragma once
+
+// Functions of system DLLs that only some commands need, loaded from System32
+// the first time they are called: the window opens without them, and a DLL of
+// the same name beside a downloaded exe is never the one loaded.
+
+#include <windows.h>
+
+namespace calderwynfell {
+
+// The DLL stays loaded for the life of the process, like any system library in use.
+inline FARPROC systemProcedure(const wchar_t* library, const char* name) {
+    const HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
+// Null when the DLL or the function is missing. Callers keep the result in a
+// static, so that each DLL is loaded once.
+template <typename Function>
+Function systemFunction(const wchar_t* library, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(systemProcedure(library, name)));
+}
+
+}  // namespace calderwynfell
