@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "core/icmp_status.h"
+#include "core/ipv4.h"
 
 namespace calderwynfell {
 
@@ -40,7 +41,7 @@ void sendAndClassify(const IcmpCalls& calls, HANDLE handle, std::uint32_t addres
     std::copy(std::begin(kProbePayload), std::end(kProbePayload), payload);
 
     EchoOutcome outcome;
-    outcome.replies = calls.sendEcho(handle, htonl(address), payload, static_cast<WORD>(kPayloadSize),
+    outcome.replies = calls.sendEcho(handle, swapNetworkOrder(address), payload, static_cast<WORD>(kPayloadSize),
                                      nullptr, reply.data(), kReplyBufferSize, timeoutMs);
     if (outcome.replies != 0) {
         const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(reply.data());

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/ipv4.h"
 #include "core/network_derivation.h"
 
 namespace calderwynfell {
@@ -22,7 +23,7 @@ std::vector<std::uint64_t> zeroedBuffer(ULONG bytes) {
 bool ipv4Of(const SOCKET_ADDRESS& socketAddress, std::uint32_t& address) {
     const sockaddr* raw = socketAddress.lpSockaddr;
     if (raw == nullptr || raw->sa_family != AF_INET) return false;
-    address = ntohl(reinterpret_cast<const sockaddr_in*>(raw)->sin_addr.s_addr);
+    address = swapNetworkOrder(reinterpret_cast<const sockaddr_in*>(raw)->sin_addr.s_addr);
     return true;
 }
 
