@@ -15,6 +15,9 @@ MAX_EXE_BYTES = 450 * 1024
 SYSTEM_DLLS = {"advapi32", "comctl32", "comdlg32", "gdi32", "iphlpapi", "kernel32", "msvcrt",
                "ole32", "oleacc", "oleaut32", "shell32", "uiautomationcore", "user32",
                "uxtheme", "ws2_32"}
+# Each brings more DLLs that every start would pay for; the program loads the
+# one command that needs them on demand instead.
+NOT_AT_START = {"comdlg32", "shell32", "ws2_32"}
 
 
 def utf16(text):
@@ -41,6 +44,8 @@ def exe_faults(exe, version, objdump):
         name = dll.lower().removesuffix(".dll")
         if name not in SYSTEM_DLLS and not name.startswith("api-ms-win-"):
             faults.append(f"{EXE} needs {dll}, which Windows does not have")
+        if name in NOT_AT_START:
+            faults.append(f"{EXE} imports {dll}, which would load at every start")
     numbers = [int(n) for n in version.split(".")]
     fixed = exe.find(struct.pack("<I", 0xFEEF04BD))
     if fixed < 0:
