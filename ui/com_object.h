@@ -1,6 +1,6 @@
 #pragma once
 // The COM plumbing of the window, written once: an owning interface pointer,
-// a BSTR owner, and reference counting with QueryInterface for one interface.
+// a BSTR owner, and reference counting with QueryInterface.
 
 #include <windows.h>
 #include <objbase.h>
@@ -79,21 +79,19 @@ class UniqueBstr {
     BSTR text_;
 };
 
-// Reference counting and QueryInterface for an object that implements one
-// interface and its bases; the derived class says which identifiers it answers.
-template <typename Interface>
-class ComObject : public Interface {
+// Reference counting and QueryInterface for an object that implements one or
+// more interfaces; the derived class says which identifiers it answers. The
+// first interface is the object's identity (its IUnknown).
+template <typename First, typename... Others>
+class ComObject : public First, public Others... {
    public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        if (iid != IID_IUnknown && !answers(iid)) {
-            *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        *out = static_cast<Interface*>(this);
+        *out = iid == IID_IUnknown ? static_cast<First*>(this) : interfaceFor(iid);
+        if (!*out) return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
@@ -107,7 +105,8 @@ class ComObject : public Interface {
    protected:
     ComObject() = default;
     virtual ~ComObject() = default;
-    virtual bool answers(REFIID iid) const = 0;
+    // The interface pointer for iid, or null when the object does not implement it.
+    virtual void* interfaceFor(REFIID iid) = 0;
 
    private:
     std::atomic<ULONG> references_{1};

@@ -9,6 +9,7 @@
 
 #include "results/accessible_text.h"
 #include "results/result_view.h"
+#include "ui/accessible_values.h"
 #include "ui/main_window.h"
 #include "ui/matrix_geometry.h"
 
@@ -16,56 +17,23 @@ namespace calderwynfell {
 
 namespace {
 
+using accessible::giveInteger;
+using accessible::giveText;
+using accessible::guarded;
+using accessible::noText;
+
 constexpr wchar_t kTableName[] = L"地址矩阵";
 constexpr wchar_t kEmptyDescription[] = L"当前筛选没有结果";
 constexpr wchar_t kCopyAction[] = L"复制";
 constexpr int kSelf = -1;
 constexpr int kInvalid = -2;
 
-HRESULT giveText(const std::wstring& text, BSTR* out) {
-    if (!out) return E_POINTER;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-HRESULT giveInteger(long value, VARIANT* out) {
-    if (!out) return E_POINTER;
-    VariantInit(out);
-    out->vt = VT_I4;
-    out->lVal = value;
-    return S_OK;
-}
-
 // A cell, or nothing (S_FALSE with VT_EMPTY) when the cell is -1.
 HRESULT giveCell(int cell, VARIANT* out) {
-    if (!out) return E_POINTER;
-    if (cell < 0) {
-        VariantInit(out);
-        return S_FALSE;
-    }
-    return giveInteger(cell + 1, out);
-}
-
-// Texts and selection allocate; an exception must never cross into the COM caller.
-template <typename Action>
-HRESULT guarded(Action action) noexcept {
-    try {
-        return action();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
-
-HRESULT noText(BSTR* out) {
-    if (out) *out = nullptr;
-    return S_FALSE;
+    return cell < 0 ? accessible::giveNothing(out) : accessible::giveInteger(cell + 1, out);
 }
 
 }  // namespace
-
-// Every entry point answers this once the window is gone.
-#define CALDERWYNFELL_REQUIRE_CONNECTED() \
-    if (!window_) return RPC_E_DISCONNECTED
 
 ComRef<MatrixAccessible> MatrixAccessible::create(MainWindow& window) {
     return ComRef<MatrixAccessible>::adopt(new MatrixAccessible(window));
@@ -77,8 +45,8 @@ void MatrixAccessible::disconnect() noexcept {
     CoDisconnectObject(static_cast<IAccessible*>(this), 0);
 }
 
-bool MatrixAccessible::answers(REFIID iid) const {
-    return iid == IID_IDispatch || iid == IID_IAccessible;
+void* MatrixAccessible::interfaceFor(REFIID iid) {
+    return iid == IID_IDispatch || iid == IID_IAccessible ? static_cast<IAccessible*>(this) : nullptr;
 }
 
 HWND MatrixAccessible::matrixWindow() const {

@@ -50,7 +50,7 @@ class MatrixAccessible final : public ComObject<IAccessible> {
 
    private:
     explicit MatrixAccessible(MainWindow& window) : window_(&window) {}
-    bool answers(REFIID iid) const override;
+    void* interfaceFor(REFIID iid) override;
     // -1 for the table itself, the cell index for a child, -2 for anything else.
     int cellOf(const VARIANT& child) const;
     HWND matrixWindow() const;
