@@ -24,6 +24,11 @@ StatusCounts countStatuses(const std::vector<Result>& results) {
     return counts;
 }
 
+std::wstring progressPercentText(std::uint64_t done, std::uint64_t total) {
+    const std::uint64_t percent = total == 0 ? 0 : done * 100 / total;
+    return decimalText(percent) + L"%";
+}
+
 std::wstring scanEndAnnouncement(const std::wstring& statusText, const StatusCounts& counts,
                                  const std::wstring& message) {
     std::wstring text = statusText;

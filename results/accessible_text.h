@@ -2,6 +2,7 @@
 // What a screen reader is told: the name of one matrix cell and the
 // announcement at the end of a scan. Pure, so it is tested natively.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct StatusCounts {
 StatusCounts countStatuses(const std::vector<Result>& results);
 
 // "扫描完成 · 在线 12 · 无响应 240 · 错误 2", then the message line when it holds one.
+// The progress bar's value: the share of addresses done, truncated, "37%"; "0%" with none.
+std::wstring progressPercentText(std::uint64_t done, std::uint64_t total);
+
 std::wstring scanEndAnnouncement(const std::wstring& statusText, const StatusCounts& counts,
                                  const std::wstring& message);
 

@@ -15,15 +15,28 @@ namespace {
 
 constexpr wchar_t kDetailHint[] = L"点击地址查看详情，双击复制 IP";
 
-// Clears the selected and focused state of every row. Only the rows that carry
-// such a state are touched: clearing item -1 walks all 4096 rows of a virtual list.
-void clearListSelection(HWND list) {
-    for (const UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
-        const int count = ListView_GetItemCount(list);
-        for (int guard = 0, item = ListView_GetNextItem(list, -1, flag); item != -1 && guard < count; ++guard) {
-            ListView_SetItemState(list, item, 0, LVIS_SELECTED | LVIS_FOCUSED);
-            item = ListView_GetNextItem(list, -1, flag);
-        }
+// Makes `row` (or none, -1) the selected and focused row, touching the list only
+// when that changes: every state change is a selection event a screen reader
+// may speak, and a cleared focus would send the arrow keys back to row 0.
+// Nothing is scrolled.
+void showListSelection(HWND list, int row) {
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    if (selected == row && focused == row) return;
+    if (row < 0 && selected < 0) return;  // nothing shown selected: the focus row stays for the arrows
+    const int top = ListView_GetTopIndex(list);
+    if (selected >= 0 && selected != row) ListView_SetItemState(list, selected, 0, LVIS_SELECTED);
+    if (row >= 0) {
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    } else if (focused >= 0) {
+        ListView_SetItemState(list, focused, 0, LVIS_FOCUSED);
+    }
+    // Some list views bring a newly focused row into view; the user's scroll position wins.
+    const int scrolledTo = ListView_GetTopIndex(list);
+    if (scrolledTo != top) {
+        RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+        ListView_GetItemRect(list, scrolledTo, &bounds, LVIR_BOUNDS);
+        ListView_Scroll(list, 0, (top - scrolledTo) * (bounds.bottom - bounds.top));
     }
 }
 
@@ -37,7 +50,7 @@ void MainWindow::loadRange(const std::vector<std::uint32_t>& addresses) {
     page = 0;
     elapsedMs = 0;
     detail = kDetailHint;
-    EnableWindow(control(kCopyButtonId), FALSE);
+    setControlEnabled(kCopyButtonId, false);
     rebuildView();
 }
 
@@ -57,17 +70,15 @@ void MainWindow::rebuildView() {
     computeView(results, settings, view);
     page = clampPage(page, view.size());
 
-    EnableWindow(control(kPreviousPageButtonId), hasPreviousPage(page, listMode));
-    EnableWindow(control(kNextPageButtonId), hasNextPage(page, view.size(), listMode));
+    setControlEnabled(kPreviousPageButtonId, hasPreviousPage(page, listMode));
+    setControlEnabled(kNextPageButtonId, hasNextPage(page, view.size(), listMode));
 
     const HWND list = control(kDetailListId);
     // Re-sending an unchanged count still costs the list view a full recalculation.
     if (static_cast<std::size_t>(ListView_GetItemCount(list)) != view.size())
         SendMessageW(list, LVM_SETITEMCOUNT, view.size(), LVSICF_NOSCROLL);
-    clearListSelection(list);
     const auto found = std::find(view.begin(), view.end(), selectedIndex);
-    if (found != view.end())
-        ListView_SetItemState(list, static_cast<int>(found - view.begin()), LVIS_SELECTED, LVIS_SELECTED);
+    showListSelection(list, found != view.end() ? static_cast<int>(found - view.begin()) : -1);
 
     if (selectedIndex >= 0) selectResult(selectedIndex);
     raiseMatrixSelectionEvents();

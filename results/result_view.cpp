@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "results/text_forms.h"
+
 namespace calderwynfell {
 
 namespace {
@@ -70,6 +72,20 @@ int lastPage(std::size_t viewSize) {
 
 int clampPage(int page, std::size_t viewSize) {
     return std::min(page, lastPage(viewSize));
+}
+
+int findRowByAddress(const std::vector<Result>& results, const std::vector<std::int32_t>& view,
+                     std::wstring_view typed, bool partial, int start) {
+    const auto count = static_cast<int>(view.size());
+    if (count == 0) return -1;
+    if (start < 0 || start >= count) start = 0;
+    for (int step = 0; step < count; ++step) {
+        const int row = (start + step) % count;
+        const std::wstring text =
+            addressText(results[static_cast<std::size_t>(view[static_cast<std::size_t>(row)])].address);
+        if (partial ? text.starts_with(typed) : text == typed) return row;
+    }
+    return -1;
 }
 
 bool hasPreviousPage(int page, bool listMode) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "core/result.h"
@@ -46,6 +47,11 @@ int lastPage(std::size_t viewSize);
 
 // The page lowered to the last page when it is past it; never raised.
 int clampPage(int page, std::size_t viewSize);
+
+// Typing in the detail list: the first row, from `start` on and wrapping round, whose
+// address text begins with `typed` (or equals it when not `partial`); -1 when none does.
+int findRowByAddress(const std::vector<Result>& results, const std::vector<std::int32_t>& view,
+                     std::wstring_view typed, bool partial, int start);
 
 bool hasPreviousPage(int page, bool listMode);
 bool hasNextPage(int page, std::size_t viewSize, bool listMode);

@@ -63,15 +63,32 @@ SIZE minimumTrackSize(const RECT& workArea, int dpi) {
                 std::min<LONG>(height(workArea), MulDiv(579, dpi, 96))};
 }
 
+namespace {
+
+// Should the focus ever be nowhere, keys reach the window as WM_SYSKEYDOWN; F5 and
+// Esc still count then, as long as Alt is not held.
+bool isPlainKeyDown(const MSG& message) {
+    return message.message == WM_KEYDOWN ||
+           (message.message == WM_SYSKEYDOWN && !(HIWORD(message.lParam) & KF_ALTDOWN));
+}
+
+}  // namespace
+
 void routeLoopMessage(MainWindow& window, MSG& message) {
     // The two keys are taken whichever control has the focus, before any control sees them.
-    const bool keyDown = message.message == WM_KEYDOWN;
+    const bool keyDown = isPlainKeyDown(message);
     if (keyDown && message.wParam == VK_F5) {
-        runGuarded([&] { window.startScan(); });
+        runGuarded([&] {
+            window.startScan();
+            window.announceChanges();
+        });
         return;
     }
     if (keyDown && message.wParam == VK_ESCAPE && window.scanning) {
-        runGuarded([&] { window.stopScan(); });
+        runGuarded([&] {
+            window.stopScan();
+            window.announceChanges();
+        });
         return;
     }
     if (window.hwnd && IsDialogMessageW(window.hwnd, &message)) return;

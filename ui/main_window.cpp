@@ -52,7 +52,10 @@ LRESULT CALLBACK MainWindow::mainWindowProc(HWND window, UINT message, WPARAM wP
     }
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->handleMessage(message, wParam, lParam);
+    ++self->messageDepth;
+    const LRESULT result = self->handleMessage(message, wParam, lParam);
+    if (--self->messageDepth == 0) self->announceChanges();
+    return result;
 }
 
 LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -60,7 +63,10 @@ LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
     try {
         switch (msg) {
             case WM_CREATE: createControls(); return 0;
-            case WM_SIZE: layoutControls(); return 0;
+            case WM_SIZE: onSize(wParam); return 0;
+            case WM_ACTIVATE: onActivate(wParam); return 0;
+            case WM_SETFOCUS: restoreFocus(); return 0;  // the frame itself never keeps the focus
+            case WM_GETOBJECT: return onWindowGetObject(wParam, lParam);
             case WM_PAINT: onPaint(); return 0;
             case WM_PRINTCLIENT: paintWindow(reinterpret_cast<HDC>(wParam)); return 0;
             case WM_ERASEBKGND: return 1;
@@ -119,7 +125,8 @@ void MainWindow::onCommand(int id, int notification) {
         case kPreviousPageButtonId: previousPage(); break;
         case kNextPageButtonId: nextPage(); break;
         case kCopyButtonId: copySelectedAddress(); break;
-        default: break;  // IDOK and IDCANCEL from dialog navigation included
+        case IDOK: pressFocusedButton(); break;  // Enter, from the dialog navigation
+        default: break;                          // IDCANCEL from dialog navigation included
     }
 }
 

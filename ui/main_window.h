@@ -20,6 +20,7 @@
 #include "ui/matrix_accessible.h"
 #include "ui/palette.h"
 #include "ui/win_handles.h"
+#include "ui/window_accessible.h"
 
 namespace calderwynfell {
 
@@ -70,7 +71,7 @@ struct ScanJob {
 };
 
 class MainWindow {
-public:
+   public:
     MainWindow();
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
@@ -131,6 +132,18 @@ public:
     ComRef<MatrixAccessible> matrixAccessible;
     int eventSelection = -1;
     int eventPage = -1;
+    // The keyboard focus: the control that gets it back when the window is
+    // activated again, and the one that had it when the scan started.
+    HWND savedFocus = nullptr;
+    HWND focusBeforeScan = nullptr;
+    // The main window's accessible object; its painted elements follow the child windows.
+    ComRef<WindowAccessible> windowAccessible;
+    int childWindowCount = 0;
+    // What screen readers were last told, and when the progress value last changed for them.
+    std::wstring announcedStatus = statusText;
+    std::wstring announcedMessage;
+    std::uint64_t progressEventTick = 0;
+    int messageDepth = 0;  // of window procedure calls, so that only the outermost one announces
 
     // --- window and layout (main_window.cpp, main_window_layout.cpp) ---
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -181,6 +194,18 @@ public:
     void onMatrixClick(HWND window, LPARAM lParam, bool doubleClick);
     void onMatrixKey(WPARAM key);
 
+    // --- keyboard focus (main_window_focus.cpp) ---
+    void onActivate(WPARAM wParam);
+    void onSize(WPARAM kind);
+    void restoreFocus();
+    void rememberFocus();
+    HWND focusedControl() const;
+    bool isUsable(HWND control) const;
+    void giveFocus(HWND control);
+    HWND shownView() const;
+    void setControlEnabled(int id, bool enabled, HWND fallback = nullptr);
+    void pressFocusedButton();
+
     // --- accessibility (main_window_accessibility.cpp) ---
     LRESULT onMatrixGetObject(WPARAM flags, LPARAM objectId);
     int matrixCellCount() const;
@@ -193,7 +218,13 @@ public:
     void onMatrixFocus() const;
     void disconnectAccessible() noexcept;
     void nameControls() const;
-    void announceScanEnd() const;
+    void announceScanEnd();
+    LRESULT onWindowGetObject(WPARAM flags, LPARAM objectId);
+    std::vector<PaintedElement> paintedElements() const;
+    PaintedElement paintedElement(int element) const;
+    long paintedChildId(int element) const { return childWindowCount + 1 + element; }
+    void announceChanges();
+    void raiseProgressValueChange(bool arrived);
 
     // --- colours (main_window_colours.cpp) ---
     void applyPalette();

@@ -1,6 +1,6 @@
 // What assistive technology sees beyond the standard controls: the matrix's
-// accessible object and its events, the names of the inputs, and the spoken
-// end of a scan.
+// accessible object and its events, the main window's painted texts, the names
+// of the inputs, and the spoken changes of the status and message lines.
 
 #include <windows.h>
 #include <oleacc.h>
@@ -10,6 +10,7 @@
 #include "results/accessible_text.h"
 #include "ui/com_object.h"
 #include "ui/main_window.h"
+#include "ui/main_window_paint.h"
 #include "ui/matrix_geometry.h"
 #include "ui/system_library.h"
 #include "ui/system_services.h"
@@ -32,6 +33,10 @@ constexpr ControlName kControlNames[] = {
 // Not in every SDK's headers; values of the NotificationKind and NotificationProcessing enumerations.
 constexpr int kNotificationActionCompleted = 2;
 constexpr int kNotificationImportantMostRecent = 1;
+constexpr wchar_t kProgressName[] = L"扫描进度";
+// A screen reader is told of progress at most this often; every result would drown it.
+constexpr std::uint64_t kProgressEventIntervalMs = 1000;
+
 using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IUnknown**);
 using RaiseNotificationEvent = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR);
 
@@ -55,7 +60,7 @@ void raiseUiaNotification(HWND window, const std::wstring& text) {
     ComRef<IUnknown> provider;
     if (FAILED(hostProvider(window, provider.put())) || !provider) return;
     const UniqueBstr display(text.c_str());
-    const UniqueBstr activity(L"scan-end");
+    const UniqueBstr activity(L"status");
     raise(provider.get(), kNotificationActionCompleted, kNotificationImportantMostRecent, display.get(),
           activity.get());
 }
@@ -133,9 +138,10 @@ void MainWindow::onMatrixFocus() const {
 }
 
 void MainWindow::disconnectAccessible() noexcept {
-    if (!matrixAccessible) return;
-    matrixAccessible->disconnect();
+    if (matrixAccessible) matrixAccessible->disconnect();
     matrixAccessible.reset();
+    if (windowAccessible) windowAccessible->disconnect();
+    windowAccessible.reset();
 }
 
 void MainWindow::nameControls() const {
@@ -144,8 +150,86 @@ void MainWindow::nameControls() const {
         if (control(id)) accessibleNamer(control(id), name);  // where unsupported the name stays unset
 }
 
-void MainWindow::announceScanEnd() const {
+void MainWindow::announceScanEnd() {
+    // The end says the status, the counts and any failure in one sentence; the changes
+    // it covers are not announced again.
     if (announcer) announcer(hwnd, scanEndAnnouncement(statusText, countStatuses(results), message));
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kStatusElement));
+    if (message != announcedMessage)
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kFootLineElement));
+    announcedStatus = statusText;
+    announcedMessage = message;
+}
+
+// Called once the window has handled a message, not inside the messages that
+// handling sends: a new status or a new error is spoken once, the error first
+// when both change together.
+void MainWindow::announceChanges() {
+    if (!hwnd || (statusText == announcedStatus && message == announcedMessage)) return;
+    const bool statusChanged = statusText != announcedStatus;
+    const bool messageChanged = message != announcedMessage;
+    try {
+        announcedStatus = statusText;
+        announcedMessage = message;
+        if (statusChanged)
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kStatusElement));
+        if (messageChanged)
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kFootLineElement));
+        if (!announcer) return;
+        if (messageChanged && !message.empty())
+            announcer(hwnd, message);
+        else if (statusChanged)
+            announcer(hwnd, statusText);
+    } catch (...) {
+        // Out of memory: this change goes unspoken; the window carries on.
+    }
+}
+
+void MainWindow::raiseProgressValueChange(bool arrived) {
+    if (!arrived) return;
+    const std::uint64_t now = GetTickCount64();
+    if (now - progressEventTick < kProgressEventIntervalMs) return;
+    progressEventTick = now;
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kProgressElement));
+}
+
+LRESULT MainWindow::onWindowGetObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<DWORD>(objectId) == static_cast<DWORD>(OBJID_CLIENT)) {
+        if (!windowAccessible) windowAccessible = WindowAccessible::create(*this);
+        if (windowAccessible)
+            return LresultFromObject(IID_IAccessible, flags,
+                                     static_cast<IAccessible*>(windowAccessible.get()));
+    }
+    return DefWindowProcW(hwnd, WM_GETOBJECT, flags, objectId);
+}
+
+std::vector<PaintedElement> MainWindow::paintedElements() const {
+    const PaintTexts texts = paintTexts(*this);
+    std::vector<PaintedElement> elements;
+    elements.reserve(kPaintedElementCount);
+    for (int card = 0; card < 5; ++card) {
+        const SummaryCardText& text = texts.cards[static_cast<std::size_t>(card)];
+        elements.push_back({ROLE_SYSTEM_STATICTEXT, text.caption, text.figure, summaryCardRect(*this, card)});
+    }
+    const auto add = [&](long role, const std::wstring& name, const std::wstring& value, PaintedPart part) {
+        elements.push_back({role, name, value, paintedPartRect(*this, part)});
+    };
+    const StatusCounts counts = countStatuses(results);
+    const auto done = static_cast<std::uint64_t>(counts.online + counts.noResponse + counts.error);
+    add(ROLE_SYSTEM_STATICTEXT, texts.rangeText, {}, PaintedPart::RangeText);
+    add(ROLE_SYSTEM_STATICTEXT, texts.pageIndicator, {}, PaintedPart::PageIndicator);
+    add(ROLE_SYSTEM_STATICTEXT, detail, {}, PaintedPart::Detail);
+    add(ROLE_SYSTEM_PROGRESSBAR, kProgressName, progressPercentText(done, results.size()),
+        PaintedPart::ProgressTrack);
+    add(ROLE_SYSTEM_STATUSBAR, texts.statusLine, {}, PaintedPart::Status);
+    add(ROLE_SYSTEM_STATICTEXT, texts.legend, {}, PaintedPart::Legend);
+    add(texts.footIsError ? ROLE_SYSTEM_ALERT : ROLE_SYSTEM_STATICTEXT, texts.footLine, {},
+        PaintedPart::FootLine);
+    return elements;
+}
+
+PaintedElement MainWindow::paintedElement(int element) const {
+    return paintedElements()[static_cast<std::size_t>(element)];
 }
 
 }  // namespace calderwynfell

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "results/result_view.h"
 #include "results/text_forms.h"
 #include "ui/main_window.h"
 
@@ -43,6 +44,13 @@ LRESULT MainWindow::onListNotify(const NMHDR& header) {
             if ((change.uNewState & LVIS_SELECTED) && change.iItem >= 0 && change.iItem < count)
                 selectResult(view[static_cast<std::size_t>(change.iItem)]);
             return 0;
+        }
+        case LVN_ODFINDITEMW: {
+            // Typing in the list: the row whose address begins with what was typed, or -1.
+            const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+            if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+            return findRowByAddress(results, view, find.lvfi.psz, (find.lvfi.flags & LVFI_PARTIAL) != 0,
+                                    find.iStart);
         }
         case NM_DBLCLK: copySelectedAddress(); return 0;
         case LVN_COLUMNCLICK: sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); return 0;

@@ -32,8 +32,12 @@ LRESULT CALLBACK MainWindow::matrixWindowProc(HWND window, UINT message, WPARAM 
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     try {
-        return self->handleMatrixMessage(window, message, wParam, lParam);
+        ++self->messageDepth;
+        const LRESULT result = self->handleMatrixMessage(window, message, wParam, lParam);
+        if (--self->messageDepth == 0) self->announceChanges();  // a copy from the keyboard may have failed
+        return result;
     } catch (...) {
+        --self->messageDepth;
         // Out of memory while formatting: skip this message rather than let it cross the procedure.
         return 0;
     }

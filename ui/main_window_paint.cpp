@@ -20,6 +20,7 @@ constexpr ColourRole kProgressTrack = &Palette::progressTrack;
 
 constexpr wchar_t kRangeSeparator[] = L" \u2014 ";
 constexpr wchar_t kHint[] = L"无响应不等于离线，设备可能禁用了 Ping。";
+constexpr wchar_t kLegend[] = L"绿 在线 / 灰 无响应";
 // The design's legend names hues; high contrast tells the statuses apart by shape.
 constexpr wchar_t kHighContrastLegend[] = L"实心 在线 / 细框 无响应";
 
@@ -50,9 +51,10 @@ constexpr Coord fromF(int offset) {
 }
 
 enum class Content {
-    Fill,          // solid rectangle in `colour`
-    Fixed,         // the item's own text
-    SummaryCards,  // the five cards, laid out on their own
+    Fill,           // solid rectangle in `colour`
+    ProgressTrack,  // a Fill that assistive technology reads as the progress bar
+    Fixed,          // the item's own text
+    SummaryCards,   // the five cards, laid out on their own
     RangeText,
     PageIndicator,
     Detail,
@@ -100,14 +102,14 @@ constexpr PaintItem kPaintItems[] = {
      Align::Centre, Shown::Always, nullptr},
     {Content::Detail, at(24), fromH(-73), fromW(-98), fromH(-48), FontRole::Small, kSecondaryText,
      Align::Left, Shown::Always, nullptr},
-    {Content::Fill, at(22), fromH(-44), fromW(-22), fromH(-41), FontRole::None, kProgressTrack, Align::Left,
-     Shown::Always, nullptr},
+    {Content::ProgressTrack, at(22), fromH(-44), fromW(-22), fromH(-41), FontRole::None, kProgressTrack,
+     Align::Left, Shown::Always, nullptr},
     {Content::Fill, at(22), fromH(-44), fromF(22), fromH(-41), FontRole::None, kAccent, Align::Left,
      Shown::WithResults, nullptr},
     {Content::Status, at(24), fromH(-40), fromW(-171), fromH(-19), FontRole::Small, kSecondaryText,
      Align::Left, Shown::Always, nullptr},
     {Content::Legend, fromW(-166), fromH(-40), fromW(-24), fromH(-19), FontRole::Small, kSecondaryText,
-     Align::Right, Shown::Always, L"绿 在线 / 灰 无响应"},
+     Align::Right, Shown::Always, nullptr},
     {Content::FootLine, at(17), fromH(-19), fromW(-17), fromH(0), FontRole::Small, kSecondaryText,
      Align::Left, Shown::Always, nullptr},
 };
@@ -160,6 +162,36 @@ std::wstring pageIndicator(const MainWindow& window) {
     return decimalText(static_cast<std::int32_t>(window.page + 1)) + L"/" + count(pages);
 }
 
+int resolve(const MainWindow& window, Coord coord, int progressUnits) {
+    switch (coord.anchor) {
+        case Anchor::Width: return window.clientWidth + coord.offset;
+        case Anchor::Height: return window.clientHeight + coord.offset;
+        case Anchor::Panel: return window.contentTop + coord.offset;
+        case Anchor::Dash: return (window.clientWidth - 211) / 2 + coord.offset;
+        case Anchor::ProgressEnd: return coord.offset + progressUnits;
+        default: return coord.offset;
+    }
+}
+
+// Each edge is scaled on its own.
+RECT pixelRect(const MainWindow& window, int left, int top, int right, int bottom) {
+    return {window.scale(left), window.scale(top), window.scale(right), window.scale(bottom)};
+}
+
+RECT itemRect(const MainWindow& window, const PaintItem& item, int progressUnits) {
+    return pixelRect(window, resolve(window, item.left, progressUnits),
+                     resolve(window, item.top, progressUnits), resolve(window, item.right, progressUnits),
+                     resolve(window, item.bottom, progressUnits));
+}
+
+// The caption (first) or figure rectangle of summary card j, in units.
+RECT cardUnits(const MainWindow& window, int j, bool figure) {
+    const int u = (window.clientWidth - 32) / 5;
+    const int t = window.settingsExpanded ? 138 : 102;
+    return figure ? RECT{17 + j * u, t + 16, 17 + (j + 1) * u, t + 40}
+                  : RECT{18 + j * u, t, 18 + (j + 1) * u, t + 16};
+}
+
 UINT drawTextFlags(Align align) {
     // Painted texts are data, not labels: an '&' must show as itself, not underline the next letter.
     switch (align) {
@@ -183,38 +215,20 @@ class Painter {
             if (!isShown(item.shown)) continue;
             if (item.content == Content::SummaryCards) {
                 paintSummaryCards();
-            } else if (item.content == Content::Fill) {
-                fillSolid(dc_, pixelRect(item), palette().*item.colour);
+            } else if (item.content == Content::Fill || item.content == Content::ProgressTrack) {
+                fillSolid(dc_, itemRect(window_, item, texts_.progressUnits), palette().*item.colour);
             } else {
                 const COLORREF colour = item.content == Content::FootLine && texts_.footIsError
                                             ? palette().errorText
                                             : palette().*item.colour;
-                drawText(textOf(item), pixelRect(item), font(item.font), colour, item.align);
+                drawText(textOf(item), itemRect(window_, item, texts_.progressUnits), font(item.font), colour,
+                         item.align);
             }
         }
     }
 
    private:
     const Palette& palette() const { return window_.palette; }
-
-    int resolve(Coord coord) const {
-        switch (coord.anchor) {
-            case Anchor::Width: return window_.clientWidth + coord.offset;
-            case Anchor::Height: return window_.clientHeight + coord.offset;
-            case Anchor::Panel: return window_.contentTop + coord.offset;
-            case Anchor::Dash: return (window_.clientWidth - 211) / 2 + coord.offset;
-            case Anchor::ProgressEnd: return coord.offset + texts_.progressUnits;
-            default: return coord.offset;
-        }
-    }
-
-    // Each edge is scaled on its own.
-    RECT pixelRect(int left, int top, int right, int bottom) const {
-        return {window_.scale(left), window_.scale(top), window_.scale(right), window_.scale(bottom)};
-    }
-    RECT pixelRect(const PaintItem& item) const {
-        return pixelRect(resolve(item.left), resolve(item.top), resolve(item.right), resolve(item.bottom));
-    }
 
     bool isShown(Shown shown) const {
         switch (shown) {
@@ -241,20 +255,21 @@ class Painter {
             case Content::Detail: return window_.detail;
             case Content::Status: return texts_.statusLine;
             case Content::FootLine: return texts_.footLine;
-            case Content::Legend: return window_.highContrast ? kHighContrastLegend : item.text;
+            case Content::Legend: return texts_.legend;
             default: return item.text;
         }
     }
 
     void paintSummaryCards() const {
-        const int u = (window_.clientWidth - 32) / 5;
-        const int t = window_.settingsExpanded ? 138 : 102;
         for (int j = 0; j < 5; ++j) {
             const SummaryCardText& card = texts_.cards[static_cast<std::size_t>(j)];
-            drawText(card.caption, pixelRect(18 + j * u, t, 18 + (j + 1) * u, t + 16),
+            const RECT caption = cardUnits(window_, j, false);
+            const RECT figure = cardUnits(window_, j, true);
+            drawText(card.caption,
+                     pixelRect(window_, caption.left, caption.top, caption.right, caption.bottom),
                      window_.smallFont.get(), card.accent ? palette().accent : palette().secondaryText,
                      Align::Left);
-            drawText(card.figure, pixelRect(17 + j * u, t + 16, 17 + (j + 1) * u, t + 40),
+            drawText(card.figure, pixelRect(window_, figure.left, figure.top, figure.right, figure.bottom),
                      window_.numberFont.get(), card.accent ? palette().accent : palette().primaryText,
                      Align::Left);
         }
@@ -289,6 +304,7 @@ PaintTexts paintTexts(const MainWindow& window) {
     texts.pageIndicator = pageIndicator(window);
     texts.statusLine = window.statusText + L" \u00b7 " + count(static_cast<std::uint64_t>(counts.done())) +
                        L" / " + count(total);
+    texts.legend = window.highContrast ? kHighContrastLegend : kLegend;
     texts.footIsError = !window.message.empty();
     texts.footLine = texts.footIsError ? window.message : std::wstring(kHint);
     if (total != 0) {
@@ -296,6 +312,31 @@ PaintTexts paintTexts(const MainWindow& window) {
                                                static_cast<double>(total));
     }
     return texts;
+}
+
+RECT paintedPartRect(const MainWindow& window, PaintedPart part) {
+    const Content content = [part] {
+        switch (part) {
+            case PaintedPart::RangeText: return Content::RangeText;
+            case PaintedPart::PageIndicator: return Content::PageIndicator;
+            case PaintedPart::Detail: return Content::Detail;
+            case PaintedPart::ProgressTrack: return Content::ProgressTrack;
+            case PaintedPart::Status: return Content::Status;
+            case PaintedPart::Legend: return Content::Legend;
+            default: return Content::FootLine;
+        }
+    }();
+    const auto item =
+        std::find_if(std::begin(kPaintItems), std::end(kPaintItems),
+                     [content](const PaintItem& candidate) { return candidate.content == content; });
+    return itemRect(window, *item, 0);
+}
+
+RECT summaryCardRect(const MainWindow& window, int card) {
+    const RECT caption = cardUnits(window, card, false);
+    const RECT figure = cardUnits(window, card, true);
+    return pixelRect(window, std::min(caption.left, figure.left), caption.top,
+                     std::max(caption.right, figure.right), figure.bottom);
 }
 
 void MainWindow::paintWindow(HDC dc) const {

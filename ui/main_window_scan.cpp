@@ -57,6 +57,7 @@ void MainWindow::startScan() {
         return;
     }
     if (scanThread.joinable()) scanThread.join();
+    focusBeforeScan = focusedControl();
     loadRange(addresses);
     stopRequested.exchange(false);
     scanFinished.exchange(false);
@@ -105,7 +106,9 @@ void MainWindow::stopScan() {
     if (!scanning) return;
     stopRequested.exchange(true);
     statusText = kStoppingStatus;
-    EnableWindow(control(kStopButtonId), FALSE);
+    // The results are what the user looks at next: the focus waits there for the scan to end.
+    if (!isUsable(focusedControl())) giveFocus(shownView());
+    setControlEnabled(kStopButtonId, false, shownView());
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
@@ -142,14 +145,37 @@ void MainWindow::progressTick() {
     }
     // A turned page has already told the matrix's clients that its cells changed.
     if (page == shownPage) raiseMatrixReorder(taken);
+    raiseProgressValueChange(!taken.empty());
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 void MainWindow::updateControls() {
-    for (int id : kScanInputs) EnableWindow(control(id), !scanning);
-    EnableWindow(control(kStopButtonId), scanning);
+    struct EnabledState {
+        int id;
+        bool enabled;
+    };
+    std::vector<EnabledState> states;
+    for (int id : kScanInputs) states.push_back({id, !scanning});
+    states.push_back({kStopButtonId, scanning});
+    states.push_back({kExportButtonId, !scanning && anyTested(results)});
+
+    // Enable first, so that the focus can go to a control that stays usable before any is disabled.
+    for (const auto& state : states)
+        if (state.enabled) EnableWindow(control(state.id), TRUE);
+    const HWND focus = focusedControl();
+    const bool focusLeaving =
+        !isUsable(focus) || std::any_of(states.begin(), states.end(), [&](const auto& state) {
+            return !state.enabled && control(state.id) == focus;
+        });
+    // A scan's start hands the focus to the stop button; its end gives it back where it was.
+    if (focusLeaving)
+        giveFocus(scanning                    ? control(kStopButtonId)
+                  : isUsable(focusBeforeScan) ? focusBeforeScan
+                                              : control(kStartButtonId));
+    for (const auto& state : states)
+        if (!state.enabled) setControlEnabled(state.id, false);
+
     SetWindowTextW(control(kStartButtonId), scanning ? L"扫描中…" : L"开始扫描");
-    EnableWindow(control(kExportButtonId), !scanning && anyTested(results));
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 

@@ -82,20 +82,32 @@ TEST(AccessibleNames, TabReachesEveryControlInCreationOrder) {
     EXPECT_EQ(at, w.control(kStartEditId)) << "and round again";
 }
 
-TEST(ScanEndAnnouncement, SpokenOnceWhenAScanEndsNeverPerTick) {
+// Each change of the status or message line is spoken once, as it happens; the
+// end of a scan in one sentence with its counts; nothing per tick.
+TEST(Announcements, EachStatusOrMessageChangeIsSpokenOnceNeverPerTick) {
     std::vector<std::wstring> spoken;
     WindowUnderTest w(fakeProbe(20), fakeNetworks(), 600, 589, [&](MainWindow& window) {
         window.announcer = [&](HWND, const std::wstring& text) { spoken.push_back(text); };
     });
+    constexpr wchar_t kStopping[] = L"正在停止，等待已发出的 Ping 返回…";
     const struct {
         const wchar_t *start, *end;
         bool stop, fail;
-        const wchar_t* announced;  // nullptr: only the prefix is fixed, the counts depend on timing
+        std::vector<std::wstring> announced;  // L"已停止*": only the prefix is fixed, counts depend on timing
     } cases[] = {
-        {L"127.0.0.1", L"127.0.0.20", false, false, L"扫描完成 · 在线 10 · 无响应 10 · 错误 0"},
-        {L"127.0.0.1", L"127.0.3.200", true, false, nullptr},
-        {L"127.0.0.1", L"127.0.0.20", false, true,
-         L"扫描未完成 · 在线 0 · 无响应 0 · 错误 0 · 扫描未完成：无法分配扫描资源或发生系统异常。"},
+        {L"127.0.0.1",
+         L"127.0.0.20",
+         false,
+         false,
+         {L"正在扫描", L"扫描完成 · 在线 10 · 无响应 10 · 错误 0"}},
+        {L"127.0.0.1", L"127.0.3.200", true, false, {L"正在扫描", kStopping, L"已停止*"}},
+        {L"127.0.0.1",
+         L"127.0.0.20",
+         false,
+         true,
+         {L"正在扫描",
+          L"扫描未完成 · 在线 0 · 无响应 0 · 错误 0 · 扫描未完成：无法分配扫描资源或发生系统异常。"}},
+        {L"127.0.0.9", L"127.0.0.1", false, false, {L"结束 IP 不能小于起始 IP。"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.end);
@@ -109,11 +121,14 @@ TEST(ScanEndAnnouncement, SpokenOnceWhenAScanEndsNeverPerTick) {
         }
         ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }, 20000));
         w.pumpFor(300);  // later ticks must stay silent
-        ASSERT_EQ(spoken.size(), 1u);
-        if (c.announced)
-            EXPECT_EQ(spoken[0], c.announced);
-        else
-            EXPECT_EQ(spoken[0].rfind(L"已停止 · 在线 ", 0), 0u) << spoken[0].size();
+        ASSERT_EQ(spoken.size(), c.announced.size());
+        for (std::size_t i = 0; i < spoken.size(); ++i) {
+            const std::wstring& expected = c.announced[i];
+            if (expected.back() == L'*')
+                EXPECT_EQ(spoken[i].rfind(expected.substr(0, expected.size() - 1) + L" · 在线 ", 0), 0u) << i;
+            else
+                EXPECT_EQ(spoken[i], expected) << i;
+        }
     }
 }
 

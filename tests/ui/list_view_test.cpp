@@ -39,7 +39,9 @@ ProbeFunction variedProbe() {
     };
 }
 
-int threeWay(auto a, auto b) { return a < b ? -1 : (b < a ? 1 : 0); }
+int threeWay(auto a, auto b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 // The list order written out independently: key of the column, then address.
 int expectedOrder(const Result& a, const Result& b, int column) {
@@ -104,8 +106,10 @@ class ListTest : public ::testing::Test {
     // so that any drag detection inside the list sees the button released.
     void click(int row, bool twice = false) {
         RECT r{LVIR_LABEL, 0, 0, 0};
-        if (row >= 0) SendMessageW(list(), LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&r));
-        else GetClientRect(list(), &r), r = {20, r.bottom - 8, 20, r.bottom - 8};
+        if (row >= 0)
+            SendMessageW(list(), LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&r));
+        else
+            GetClientRect(list(), &r), r = {20, r.bottom - 8, 20, r.bottom - 8};
         const LPARAM at = MAKELPARAM(r.left + 10, (r.top + r.bottom) / 2);
         for (const UINT down : {UINT(WM_LBUTTONDOWN), UINT(twice ? WM_LBUTTONDBLCLK : 0)}) {
             if (!down) break;
@@ -245,6 +249,53 @@ TEST_F(ScanListTest, HeaderClicksSortEveryColumnBothWaysDuringAndAfterAScan) {
     EXPECT_FALSE(window().sortAscending);
 }
 
+// Rows reorder under a status sort while results arrive; the selected row keeps the
+// list's focus, so the arrow keys go on from it, and the list does not scroll.
+TEST_F(ScanListTest, TheSelectedRowKeepsTheFocusWhileResultsArrive) {
+    w.setRange(L"127.0.0.1", L"127.0.0.60");
+    w.command(kListViewButtonId);
+    clickHeader(1);
+    w.command(kStartButtonId);
+    ASSERT_TRUE(w.pumpUntil([&] { return window().results[19].status != ProbeStatus::NotChecked; }, 20000));
+    const int chosen = 25;  // 127.0.0.26, held at the gate: its row moves as the others arrive
+    click(rowOf(chosen));
+    ASSERT_EQ(window().selectedIndex, chosen);
+    const int topBefore = int(SendMessageW(list(), LVM_GETTOPINDEX, 0, 0));
+    gate.open();
+    ASSERT_TRUE(w.pumpUntil([&] { return !window().scanning; }, 20000));
+    EXPECT_EQ(nextRow(LVNI_SELECTED), rowOf(chosen));
+    EXPECT_EQ(nextRow(LVNI_FOCUSED), rowOf(chosen));
+    EXPECT_EQ(int(SendMessageW(list(), LVM_GETTOPINDEX, 0, 0)), topBefore);
+    const int below = rowOf(chosen) + 1;
+    SetFocus(list());
+    w.postKey(VK_DOWN, list());
+    EXPECT_EQ(window().selectedIndex, window().view[below]);
+}
+
+// Typing an address in the list selects its row, searching on from the focused
+// row and wrapping round; text that matches nothing keeps the place.
+TEST_F(ListTest, TypingAnAddressSelectsItsRow) {
+    w.setRange(L"127.0.0.1", L"127.0.0.40");
+    w.command(kListViewButtonId);
+    click(5);
+    const struct {
+        const wchar_t* typed;
+        int row;
+    } cases[] = {
+        {L"127.0.0.5", 4},    // after row 5 nothing begins so; found by wrapping round
+        {L"127.0.0.33", 32},  // forwards
+        {L"9", 32},           // nothing matches
+        {L"1", 33},           // one letter: the next row that begins with it
+    };
+    for (const auto& c : cases) {
+        for (const wchar_t* ch = c.typed; *ch; ++ch) SendMessageW(list(), WM_CHAR, *ch, 1);
+        w.pump();
+        EXPECT_EQ(nextRow(LVNI_SELECTED), c.row) << c.typed;
+        EXPECT_EQ(window().selectedIndex, window().view[c.row]) << c.typed;
+        w.pumpFor(600);  // past the list's pause that starts a new search
+    }
+}
+
 TEST_F(ListTest, SelectionGoesBothWaysAndDoubleClicksCopy) {
     w.setRange(L"127.0.0.1", L"127.0.0.8");
     ASSERT_TRUE(w.scanToEnd());
@@ -276,7 +327,7 @@ TEST_F(ListTest, SelectionGoesBothWaysAndDoubleClicksCopy) {
     w.command(kListViewButtonId);
     EXPECT_EQ(nextRow(LVNI_SELECTED), rowOf(1));
     EXPECT_EQ(rowOf(1), 4) << "sorted by status: the four online rows come first";
-    EXPECT_EQ(nextRow(LVNI_FOCUSED), -1);
+    EXPECT_EQ(nextRow(LVNI_FOCUSED), rowOf(1)) << "the arrow keys go on from the selection";
 
     // An empty area clears the highlight, not the selection; copy still works.
     click(-1);

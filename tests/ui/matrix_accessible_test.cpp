@@ -138,7 +138,8 @@ TEST_F(MatrixAccessibleTest, TableHasOneCellPerEntryOfTheShownPage) {
             EXPECT_EQ(role(*object, children), ROLE_SYSTEM_CELL);
         }
         VARIANT none;
-        EXPECT_EQ(object->get_accRole(childVariant(children + 1), &none), E_INVALIDARG) << "one past the page";
+        EXPECT_EQ(object->get_accRole(childVariant(children + 1), &none), E_INVALIDARG)
+            << "one past the page";
     }
     setOnlineOnly(w, false);
 }
@@ -406,8 +407,10 @@ TEST_F(MatrixAccessibleTest, AnotherProcessReadsTheCellsAndSelectsOne) {
     const std::string output = readFromOutside(w);
     const std::string expected =
         "found 0x00000000\nchildren 256\nrole " + std::to_string(ROLE_SYSTEM_TABLE) + "\nstate " +
-        std::to_string(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_SELECTED) + "\nname " +
-        toUtf8(L"127.0.0.2 无响应") + "\nlocation " + std::to_string(cell.left) + " " +
+        // load() put the focus in the matrix, so its selected cell is the focused one.
+        std::to_string(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_SELECTED |
+                       STATE_SYSTEM_FOCUSED) +
+        "\nname " + toUtf8(L"127.0.0.2 无响应") + "\nlocation " + std::to_string(cell.left) + " " +
         std::to_string(cell.top) + " " + std::to_string(cell.right - cell.left) + " " +
         std::to_string(cell.bottom - cell.top) + "\nselect 0x00000000\n";
     EXPECT_EQ(output, expected);

@@ -7,6 +7,9 @@ namespace calderwynfell::test {
 std::vector<std::uint32_t> loadLoopbackRange(WindowUnderTest& w, int count) {
     std::vector<std::uint32_t> addresses;
     for (int i = 0; i < count; ++i) addresses.push_back(0x7F000001u + static_cast<std::uint32_t>(i));
+    // The start address has the focus at start-up; leaving it later would preview the
+    // edits' range over this one, so the focus goes where the results are first.
+    SetFocus(w.control(kMatrixId));
     w.window.loadRange(addresses);
     return addresses;
 }

@@ -1,0 +1,154 @@
+// The keyboard focus in-process: where it starts, how a scan moves it and gives
+// it back, activation and minimising, disabled controls handing it on, Enter on
+// the buttons, and F5 and Esc arriving as system keys.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "views_support.h"
+
+namespace calderwynfell::test {
+namespace {
+
+void postKeyDown(HWND target, UINT vk, UINT message = WM_KEYDOWN, LPARAM flags = 1) {
+    PostMessageW(target, message, vk, flags);
+}
+
+TEST(KeyboardFocus, StartsInTheStartAddressWithItsTextSelected) {
+    WindowUnderTest w;
+    ASSERT_EQ(GetFocus(), w.control(kStartEditId));
+    DWORD first = 1, last = 0;
+    SendMessageW(w.control(kStartEditId), EM_GETSEL, reinterpret_cast<WPARAM>(&first),
+                 reinterpret_cast<LPARAM>(&last));
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(last, static_cast<DWORD>(windowText(w.control(kStartEditId)).size()));
+}
+
+// A scan takes the focus from the inputs it disables to the stop button; a stop
+// takes it to the results; the end gives it back to where the scan found it.
+TEST(KeyboardFocus, AScanMovesItAndGivesItBack) {
+    const struct {
+        int from;
+        bool stopWithEsc, listMode;
+        int duringScan, afterScan;
+    } cases[] = {
+        {kStartEditId, false, false, kStopButtonId, kStartEditId},
+        {kStartButtonId, false, false, kStopButtonId, kStartButtonId},
+        {kNetworkComboId, false, false, kStopButtonId, kNetworkComboId},
+        {kMatrixId, false, false, kMatrixId, kMatrixId},
+        {kStartEditId, true, false, kStopButtonId, kMatrixId},
+        {kEndEditId, true, true, kStopButtonId, kDetailListId},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from);
+        ProbeGate gate(4);
+        WindowUnderTest w(gate.hold(fakeProbe()));
+        if (c.listMode) w.command(kListViewButtonId);
+        w.setRange(L"127.0.0.1", L"127.0.0.40");
+        SetFocus(w.control(c.from));
+        postKeyDown(w.control(c.from), VK_F5);
+        ASSERT_TRUE(w.pumpUntil([&] { return w.window.scanning; }));
+        EXPECT_EQ(GetFocus(), w.control(c.duringScan));
+        if (c.stopWithEsc) {
+            postKeyDown(GetFocus(), VK_ESCAPE);
+            w.pump();
+        }
+        gate.open();
+        ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }, 10000));
+        EXPECT_EQ(GetFocus(), w.control(c.afterScan));
+        // The keyboard is alive: F5 from there starts the next scan.
+        postKeyDown(GetFocus(), VK_F5);
+        EXPECT_TRUE(w.pumpUntil([&] { return w.window.scanning; }));
+    }
+}
+
+TEST(KeyboardFocus, ComesBackAfterAnotherWindowAndAfterMinimising) {
+    WindowUnderTest w;
+    SetFocus(w.control(kEndEditId));
+    const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                       100, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(w.pumpUntil([&] { return GetActiveWindow() == other; }));
+    SetForegroundWindow(w.hwnd());
+    ASSERT_TRUE(w.pumpUntil([&] { return GetActiveWindow() == w.hwnd(); }));
+    EXPECT_EQ(GetFocus(), w.control(kEndEditId));
+    DestroyWindow(other);
+
+    SetFocus(w.control(kSettingsButtonId));
+    ShowWindow(w.hwnd(), SW_MINIMIZE);
+    w.pump();
+    ShowWindow(w.hwnd(), SW_RESTORE);
+    SetForegroundWindow(w.hwnd());
+    EXPECT_TRUE(w.pumpUntil([&] { return GetFocus() == w.control(kSettingsButtonId); }));
+}
+
+TEST(KeyboardFocus, AFocusedButtonThatIsDisabledHandsItOn) {
+    WindowUnderTest w;
+    loadLoopbackRange(w, 300);
+    SetFocus(w.control(kNextPageButtonId));
+    postKeyDown(w.control(kNextPageButtonId), VK_RETURN);
+    w.pump();
+    ASSERT_EQ(w.window.page, 1);
+    ASSERT_FALSE(isEnabled(w.control(kNextPageButtonId)));
+    const HWND focus = GetFocus();
+    EXPECT_TRUE(focus && IsChild(w.hwnd(), focus) && IsWindowEnabled(focus)) << focus;
+}
+
+TEST(KeyboardFocus, F5AndEscCountAsSystemKeysOnlyWithoutAlt) {
+    ProbeGate gate(0);
+    WindowUnderTest w(gate.hold(fakeProbe()));
+    SetFocus(nullptr);  // keys now reach the window as WM_SYSKEYDOWN
+    const LPARAM withAlt = 1 | (KF_ALTDOWN << 16);
+    postKeyDown(w.hwnd(), VK_F5, WM_SYSKEYDOWN, withAlt);
+    w.pump();
+    EXPECT_FALSE(w.window.scanning);
+    postKeyDown(w.hwnd(), VK_F5, WM_SYSKEYDOWN);
+    ASSERT_TRUE(w.pumpUntil([&] { return w.window.scanning; }));
+    SetFocus(nullptr);
+    postKeyDown(w.hwnd(), VK_ESCAPE, WM_SYSKEYDOWN);
+    w.pump();
+    EXPECT_TRUE(w.window.stopRequested.load());
+    gate.open();
+}
+
+// Enter presses the focused button exactly as a click would; in the address fields it does nothing.
+TEST(EnterKey, PressesTheFocusedButton) {
+    int prompts = 0;
+    ProbeGate gate(0);
+    WindowUnderTest w(gate.hold(fakeProbe()), fakeNetworks(), 600, 589, [&](MainWindow& window) {
+        window.savePathPrompt = [&](HWND, std::wstring&) { return ++prompts, false; };
+    });
+    gate.open();
+    ASSERT_TRUE(w.scanToEnd());
+    w.window.selectResult(0);
+    MainWindow& m = w.window;
+    const struct {
+        int id;
+        std::function<bool()> pressed;
+    } cases[] = {
+        {kStartEditId, [&] { return !m.scanning && m.message.empty(); }},
+        {kSettingsButtonId, [&] { return m.settingsExpanded; }},
+        {kListViewButtonId, [&] { return m.listMode; }},
+        {kMatrixViewButtonId, [&] { return !m.listMode; }},
+        {kExportButtonId, [&] { return prompts == 1; }},
+        {kCopyButtonId, [&] { return m.detail == L"已复制 127.0.0.1"; }},
+        {kStartButtonId, [&] { return m.scanning; }},
+        {kStopButtonId, [&] { return m.stopRequested.load(); }},
+    };
+    gate.shut();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        SetFocus(w.control(c.id));
+        postKeyDown(w.control(c.id), VK_RETURN);
+        w.pump();
+        EXPECT_TRUE(c.pressed());
+    }
+    gate.open();
+}
+
+}  // namespace
+}  // namespace calderwynfell::test
