@@ -15,23 +15,26 @@ namespace {
 
 constexpr wchar_t kDetailHint[] = L"点击地址查看详情，双击复制 IP";
 
-// Makes `row` (or none, -1) the selected and focused row, touching the list only
-// when that changes: every state change is a selection event a screen reader
-// may speak, and a cleared focus would send the arrow keys back to row 0.
-// Nothing is scrolled.
-void showListSelection(HWND list, int row) {
+// Makes `row` (or none, -1) the selected row, touching the list only when that
+// changes: every state change is an event a screen reader may speak. While the
+// list has the keyboard focus the row also carries the focus state, so that the
+// arrow keys go on from it. Some list views bring a newly focused row into view;
+// the user's scroll position wins, so that is undone. Both scrolls cost a
+// repaint there, which is why the focus state is moved only where keys use it.
+void showListSelection(HWND list, int row, bool withFocus) {
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-    if (selected == row && focused == row) return;
-    if (row < 0 && selected < 0) return;  // nothing shown selected: the focus row stays for the arrows
+    const int focused = withFocus ? ListView_GetNextItem(list, -1, LVNI_FOCUSED) : row;
+    UINT add = 0;
+    if (row >= 0 && selected != row) add |= LVIS_SELECTED;
+    if (row >= 0 && focused != row) add |= LVIS_FOCUSED;
+    const bool dropSelection = selected >= 0 && selected != row;
+    const bool dropFocus = row < 0 && focused >= 0;
+    if (!add && !dropSelection && !dropFocus) return;
+
     const int top = ListView_GetTopIndex(list);
-    if (selected >= 0 && selected != row) ListView_SetItemState(list, selected, 0, LVIS_SELECTED);
-    if (row >= 0) {
-        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    } else if (focused >= 0) {
-        ListView_SetItemState(list, focused, 0, LVIS_FOCUSED);
-    }
-    // Some list views bring a newly focused row into view; the user's scroll position wins.
+    if (dropSelection) ListView_SetItemState(list, selected, 0, LVIS_SELECTED);
+    if (dropFocus) ListView_SetItemState(list, focused, 0, LVIS_FOCUSED);
+    if (add) ListView_SetItemState(list, row, add, add);
     const int scrolledTo = ListView_GetTopIndex(list);
     if (scrolledTo != top) {
         RECT bounds{LVIR_BOUNDS, 0, 0, 0};
@@ -77,8 +80,7 @@ void MainWindow::rebuildView() {
     // Re-sending an unchanged count still costs the list view a full recalculation.
     if (static_cast<std::size_t>(ListView_GetItemCount(list)) != view.size())
         SendMessageW(list, LVM_SETITEMCOUNT, view.size(), LVSICF_NOSCROLL);
-    const auto found = std::find(view.begin(), view.end(), selectedIndex);
-    showListSelection(list, found != view.end() ? static_cast<int>(found - view.begin()) : -1);
+    syncListSelection();
 
     if (selectedIndex >= 0) selectResult(selectedIndex);
     raiseMatrixSelectionEvents();
@@ -86,6 +88,13 @@ void MainWindow::rebuildView() {
     InvalidateRect(list, nullptr, FALSE);
     InvalidateRect(control(kMatrixId), nullptr, FALSE);
     InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void MainWindow::syncListSelection() {
+    const HWND list = control(kDetailListId);
+    const auto found = std::find(view.begin(), view.end(), selectedIndex);
+    showListSelection(list, found != view.end() ? static_cast<int>(found - view.begin()) : -1,
+                      GetFocus() == list);
 }
 
 void MainWindow::selectResult(int index) {

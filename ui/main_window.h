@@ -168,6 +168,7 @@ class MainWindow {
     void mergeResult(const Result& result);
     void rebuildView();
     void selectResult(int index);
+    void syncListSelection();
     void sortByColumn(int column);
     void setListMode(bool on);
     void onlineFilterChanged();
@@ -204,6 +205,7 @@ class MainWindow {
     void giveFocus(HWND control);
     HWND shownView() const;
     void setControlEnabled(int id, bool enabled, HWND fallback = nullptr);
+    void showControl(int id, bool shown, HWND fallback);
     void pressFocusedButton();
 
     // --- accessibility (main_window_accessibility.cpp) ---

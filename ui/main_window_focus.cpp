@@ -88,6 +88,14 @@ void MainWindow::setControlEnabled(int id, bool enabled, HWND fallback) {
     EnableWindow(target, enabled ? TRUE : FALSE);
 }
 
+// A hidden control cannot keep the focus either.
+void MainWindow::showControl(int id, bool shown, HWND fallback) {
+    const HWND target = control(id);
+    if (!target) return;
+    if (!shown && IsWindowVisible(target) && focusedControl() == target) giveFocus(fallback);
+    ShowWindow(target, shown ? SW_SHOW : SW_HIDE);
+}
+
 // Enter on a focused button: the dialog navigation of the message loop turns it into IDOK,
 // since owner-drawn buttons are never default push buttons. Press the button, as Space would.
 void MainWindow::pressFocusedButton() {

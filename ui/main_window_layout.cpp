@@ -247,15 +247,16 @@ void MainWindow::layoutControls() {
         placeControl(p.id, p.x, p.y, p.width, p.height);
     }
     for (int id : {kTimeoutComboId, kAttemptsComboId, kConcurrencyComboId})
-        ShowWindow(control(id), settingsExpanded ? SW_SHOW : SW_HIDE);
+        showControl(id, settingsExpanded, control(kSettingsButtonId));
 
     contentTop = top;
     for (std::size_t i = kInputRowCount; i < placements.size(); ++i) {
         const auto& p = placements[i];
         placeControl(p.id, p.x, p.y, p.width, p.height);
     }
-    ShowWindow(control(kDetailListId), listMode ? SW_SHOW : SW_HIDE);
-    ShowWindow(control(kMatrixId), listMode ? SW_HIDE : SW_SHOW);
+    // The view that goes hands the keyboard focus to the one that comes.
+    showControl(listMode ? kDetailListId : kMatrixId, true, nullptr);
+    showControl(listMode ? kMatrixId : kDetailListId, false, shownView());
 
     for (int column = 0; column < static_cast<int>(std::size(kListColumns)); ++column) {
         const int width =

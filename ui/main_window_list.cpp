@@ -53,6 +53,7 @@ LRESULT MainWindow::onListNotify(const NMHDR& header) {
                                     find.iStart);
         }
         case NM_DBLCLK: copySelectedAddress(); return 0;
+        case NM_SETFOCUS: syncListSelection(); return 0;  // the arrow keys go on from the selection
         case LVN_COLUMNCLICK: sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); return 0;
         default: return 0;
     }

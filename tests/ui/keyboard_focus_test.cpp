@@ -96,6 +96,11 @@ TEST(KeyboardFocus, AFocusedButtonThatIsDisabledHandsItOn) {
     ASSERT_FALSE(isEnabled(w.control(kNextPageButtonId)));
     const HWND focus = GetFocus();
     EXPECT_TRUE(focus && IsChild(w.hwnd(), focus) && IsWindowEnabled(focus)) << focus;
+
+    // Nor does a hidden one: the view that goes hands it to the view that comes.
+    SetFocus(w.control(kMatrixId));
+    w.command(kListViewButtonId);
+    EXPECT_EQ(GetFocus(), w.control(kDetailListId));
 }
 
 TEST(KeyboardFocus, F5AndEscCountAsSystemKeysOnlyWithoutAlt) {
