@@ -73,8 +73,13 @@ void MainWindow::rebuildView() {
     computeView(results, settings, view);
     page = clampPage(page, view.size());
 
-    setControlEnabled(kPreviousPageButtonId, hasPreviousPage(page, listMode));
-    setControlEnabled(kNextPageButtonId, hasNextPage(page, view.size(), listMode));
+    // Enabled before disabled: a focused page button that goes grey hands the focus to the other.
+    const std::pair<int, bool> pageButtons[] = {{kPreviousPageButtonId, hasPreviousPage(page, listMode)},
+                                                {kNextPageButtonId, hasNextPage(page, view.size(), listMode)}};
+    for (const auto& [id, enabled] : pageButtons)
+        if (enabled) setControlEnabled(id, true);
+    for (const auto& [id, enabled] : pageButtons)
+        if (!enabled) setControlEnabled(id, false);
 
     const HWND list = control(kDetailListId);
     // Re-sending an unchanged count still costs the list view a full recalculation.
