@@ -25,93 +25,27 @@
 #include <cwchar>
 #include <string>
 
+#include "app_window.h"
 #include "save_dialog_fields.h"
 
 namespace {
 
 using calderwynfell::test::fileNameEdit;
 
-constexpr wchar_t kMainClass[] = L"CalderwynfellCpp";
+using namespace calderwynfell::e2e;
 constexpr wchar_t kExportTitle[] = L"导出当前筛选下的全部结果";
-constexpr int kStartEdit = 101, kEndEdit = 102, kStartButton = 103, kStopButton = 104;
+constexpr int kStartButton = 103, kStopButton = 104;
 constexpr int kTimeoutCombo = 107, kAttemptsCombo = 108;
 constexpr int kListButton = 111, kExportButton = 113, kDetailList = 117, kMatrix = 118;
-// A cold Wine prefix takes a long time over its first window.
-constexpr int kStartUpMs = 60000;
 
 int fail(const char* what) {
     std::fprintf(stderr, "e2e_driver: %s\n", what);
     return 1;
 }
 
-template <typename Done>
-bool waitFor(const char* what, Done done, int timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount64() >= deadline) {
-            std::fprintf(stderr, "e2e_driver: timed out after %d ms waiting for %s\n", timeoutMs, what);
-            return false;
-        }
-        Sleep(20);  // polling interval, not synchronisation: the condition decides
-    }
-}
-
-std::wstring windowText(HWND window) {
-    wchar_t buffer[512] = {};
-    // WM_GETTEXT is marshalled between processes; GetWindowTextW would not ask the other process.
-    DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
-                             &ignored))
-        return {};
-    return buffer;
-}
-
-bool looksLikeAddress(const std::wstring& text) {
-    unsigned a, b, c, d;
-    wchar_t extra;
-    return std::swscanf(text.c_str(), L"%u.%u.%u.%u%lc", &a, &b, &c, &d, &extra) == 4 && a < 256 && b < 256 &&
-           c < 256 && d < 256;
-}
-
-std::uint32_t addressValue(const wchar_t* text) {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    std::swscanf(text, L"%u.%u.%u.%u", &a, &b, &c, &d);
-    return (a << 24) | (b << 16) | (c << 8) | d;
-}
-
-// Only loopback and the namespace test bed may ever be scanned from here.
-bool inside(const wchar_t* text, std::uint32_t network, int prefix) {
-    return looksLikeAddress(text) && (addressValue(text) >> (32 - prefix)) == (network >> (32 - prefix));
-}
-
-bool allowedTarget(const wchar_t* start, const wchar_t* end, bool testBedToo) {
-    const auto ok = [&](const wchar_t* text) {
-        return inside(text, 0x7F000000u, 8) || (testBedToo && inside(text, 0xC6120000u, 15));
-    };
-    return ok(start) && ok(end);
-}
-
-// Created, shown, and holding the range proposed at start-up in both edits.
-bool windowReady(HWND main) {
-    return IsWindowVisible(main) && looksLikeAddress(windowText(GetDlgItem(main, kStartEdit))) &&
-           looksLikeAddress(windowText(GetDlgItem(main, kEndEdit)));
-}
-
-HWND readyMainWindow() {
-    HWND main = nullptr;
-    waitFor(
-        "the main window to be shown with a proposed range in both address edits",
-        [&] {
-            main = FindWindowW(kMainClass, nullptr);
-            return main && windowReady(main);
-        },
-        kStartUpMs);
-    return main && windowReady(main) ? main : nullptr;
-}
-
 void clickButton(HWND main, int id) {
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, id)));
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(main, id)));
 }
 
 bool typeRange(HWND main, const wchar_t* start, const wchar_t* end) {
@@ -136,11 +70,15 @@ int scan(HWND main, const wchar_t* start, const wchar_t* end) {
     // Export opens only once something was tested: its enabling marks this scan's end,
     // however quickly the scan runs.
     if (IsWindowEnabled(exportButton)) return fail("export is enabled before the scan; not a fresh window");
-    if (!typeRange(main, start, end)) return fail("the address edits do not hold the loopback range; not starting");
+    if (!typeRange(main, start, end))
+        return fail("the address edits do not hold the loopback range; not starting");
     pressF5(main);
     if (!waitFor(
             "the scan to end (stop disabled, start and export enabled)",
-            [&] { return !IsWindowEnabled(stop) && IsWindowEnabled(startButton) && IsWindowEnabled(exportButton); },
+            [&] {
+                return !IsWindowEnabled(stop) && IsWindowEnabled(startButton) &&
+                       IsWindowEnabled(exportButton);
+            },
             120000))
         return 1;
     std::printf("scan ended\n");
@@ -152,19 +90,23 @@ bool selectOption(HWND main, int comboId, const wchar_t* indexText) {
     HWND combo = GetDlgItem(main, comboId);
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     return waitFor(
-        "an option combo box to hold its choice", [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) == index; },
-        5000);
+        "an option combo box to hold its choice",
+        [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) == index; }, 5000);
 }
 
 int startRunning(HWND main, const wchar_t* start, const wchar_t* end, const wchar_t* timeoutIndex,
                  const wchar_t* attemptsIndex) {
-    if (!allowedTarget(start, end, true)) return fail("refusing a range outside 127.0.0.0/8 and 198.18.0.0/15");
-    if (!selectOption(main, kTimeoutCombo, timeoutIndex) || !selectOption(main, kAttemptsCombo, attemptsIndex))
+    if (!allowedTarget(start, end, true))
+        return fail("refusing a range outside 127.0.0.0/8 and 198.18.0.0/15");
+    if (!selectOption(main, kTimeoutCombo, timeoutIndex) ||
+        !selectOption(main, kAttemptsCombo, attemptsIndex))
         return 1;
     if (!typeRange(main, start, end)) return fail("the address edits do not hold the range; not starting");
     pressF5(main);
     HWND stop = GetDlgItem(main, kStopButton);
-    if (!waitFor("the scan to run (stop enabled)", [&] { return IsWindowEnabled(stop) != FALSE; }, 10000)) return 1;
+    if (!waitFor(
+            "the scan to run (stop enabled)", [&] { return IsWindowEnabled(stop) != FALSE; }, 10000))
+        return 1;
     std::printf("scan running\n");
     return 0;
 }
@@ -211,7 +153,8 @@ void printRect(const char* name, HWND window) {
     GetClientRect(window, &client);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    std::printf("%s %ld %ld %ld %ld\n", name, origin.x, origin.y, origin.x + client.right, origin.y + client.bottom);
+    std::printf("%s %ld %ld %ld %ld\n", name, origin.x, origin.y, origin.x + client.right,
+                origin.y + client.bottom);
 }
 
 int geometry(HWND main) {
@@ -255,10 +198,14 @@ int exportTo(HWND main, const wchar_t* path) {
     const std::wstring proposed = windowText(edit);
     std::printf("proposed name %s\n", proposed == L"Calderwynfell.csv" ? "Calderwynfell.csv" : "(other)");
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
-    if (!waitFor("the file name box to hold the typed path", [&] { return windowText(edit) == path; }, 5000))
+    if (!waitFor(
+            "the file name box to hold the typed path", [&] { return windowText(edit) == path; }, 5000))
         return 1;
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    if (!waitFor("the save dialog to close", [&] { return !IsWindow(dialog); }, 20000)) return 1;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    if (!waitFor(
+            "the save dialog to close", [&] { return !IsWindow(dialog); }, 20000))
+        return 1;
     if (!waitFor(
             "the exported file", [&] { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }, 10000))
         return 1;
@@ -276,8 +223,9 @@ int closeTimed(HWND main, int boundMs) {
     const DWORD waited = WaitForSingleObject(process, static_cast<DWORD>(boundMs));
     // The server may drop a dead process's windows a moment after the process ends.
     const int leftMs = boundMs - static_cast<int>(GetTickCount64() - posted);
-    const bool gone =
-        waited == WAIT_OBJECT_0 && waitFor("the window to be destroyed", [&] { return !IsWindow(main); }, std::max(leftMs, 0));
+    const bool gone = waited == WAIT_OBJECT_0 &&
+                      waitFor(
+                          "the window to be destroyed", [&] { return !IsWindow(main); }, std::max(leftMs, 0));
     const ULONGLONG closedMs = GetTickCount64() - posted;
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process, &code);
@@ -290,7 +238,8 @@ int closeTimed(HWND main, int boundMs) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return fail("usage: e2e_driver ready|scan|start|settle|geometry|list|export|close|close-timed ...");
+    if (argc < 2)
+        return fail("usage: e2e_driver ready|scan|start|settle|geometry|list|export|close|close-timed ...");
     const std::wstring step = argv[1];
     HWND main = readyMainWindow();
     if (!main) return fail("no Calderwynfell window ready");

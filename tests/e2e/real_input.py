@@ -1,0 +1,327 @@
+#!/usr/bin/env python3
+"""Drives the running Calderwynfell window with real input from the X server
+(xdotool: XTEST key presses and mouse clicks), never with posted messages, and
+checks each outcome through app_observer.exe, a second process that reads the
+window's focus, controls and, through MSAA, its painted texts.
+
+Usage: real_input.py OBSERVER_EXE SILENT_CIDR OUT_DIR
+Only loopback and the test bed's silent range are ever scanned: before any key
+or click that could start a scan, the observer confirms both address fields
+hold such addresses. Every wait is bounded and names what it waits for.
+"""
+import subprocess
+import sys
+
+START_EDIT, END_EDIT, START, STOP, NETWORKS, SETTINGS = 101, 102, 103, 104, 105, 106
+TIMEOUT, ATTEMPTS, CONCURRENCY = 107, 108, 109
+MATRIX_VIEW, LIST_VIEW, ONLINE_ONLY, EXPORT, PREVIOUS, NEXT, COPY = 110, 111, 112, 113, 114, 115, 116
+LIST, MATRIX = 117, 118
+# Painted elements of the window's accessible object, in reading order.
+CARD_UNTESTED, PAGE, DETAIL, STATUS, FOOT = 3, 6, 7, 9, 11
+ROLE_STATUSBAR, ROLE_ALERT, ROLE_PROGRESSBAR = 23, 8, 48
+LOOPBACK = ("127.0.0.1", "127.0.1.44")  # 300 addresses: two matrix pages
+
+
+class Failure(Exception):
+    pass
+
+
+class Observer:
+    def __init__(self, exe, log):
+        self.process = subprocess.Popen(["wine", exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=log, encoding="utf-8", bufsize=1)
+
+    def ask(self, command):
+        self.process.stdin.write(command + "\n")
+        self.process.stdin.flush()
+        line = self.process.stdout.readline().rstrip("\r\n")
+        if not line.startswith("ok"):
+            raise Failure(f"{command}: {line or 'the observer ended'}")
+        return line[3:]
+
+    def painted(self):
+        return [tuple(e.split("|")) for e in self.ask("painted").split("\t") if e]
+
+    def close(self):
+        try:
+            self.process.stdin.write("quit\n")
+            self.process.stdin.close()
+            self.process.wait(timeout=20)
+        except (OSError, subprocess.TimeoutExpired):
+            self.process.kill()
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], check=True, capture_output=True, text=True,
+                          timeout=30).stdout.strip()
+
+
+def key(*names):
+    xdotool("key", "--delay", "40", *names)
+
+
+def type_text(text):
+    xdotool("type", "--delay", "30", text)
+
+
+def click_at(x, y):
+    xdotool("mousemove", "--sync", str(x), str(y), "click", "1")
+
+
+class Suite:
+    def __init__(self, observer, silent_cidr):
+        self.o = observer
+        network = silent_cidr.split("/")[0].rsplit(".", 1)[0]
+        self.silent = (network + ".1", network + ".254")
+        self.prefix = network + "."
+        self.app_window = None
+
+    def expect(self, what, got, wanted):
+        if got != wanted:
+            raise Failure(f"{what}: got {got!r}, wanted {wanted!r}")
+
+    def focus_is(self, control, ms=5000):
+        self.o.ask(f"wait-focus {control} {ms}")
+
+    def status_becomes(self, prefix, ms=30000):
+        return self.o.ask(f"wait-painted {STATUS} {prefix} {ms}")
+
+    def focus_app(self):
+        xdotool("windowfocus", "--sync", self.app_window)
+
+    def type_range(self, start, end):
+        """From the start field with its text selected: type both ends and read them back."""
+        self.focus_is(START_EDIT)
+        type_text(start)
+        key("Tab")
+        self.focus_is(END_EDIT)
+        type_text(end)
+        self.expect("start field", self.o.ask(f"text {START_EDIT}"), start)
+        self.expect("end field", self.o.ask(f"text {END_EDIT}"), end)
+        self.o.ask("guard")
+
+    def back_to_start_field(self):
+        """Shift+Tab then Tab lands in the start field with its text selected, as dialog navigation does."""
+        key("shift+Tab")
+        self.focus_is(START_EDIT)
+
+    def untested(self):
+        return int(self.o.painted()[CARD_UNTESTED][2].split(" ")[0])
+
+    def tab_until(self, control, limit=20):
+        for _ in range(limit):
+            if self.o.ask("focus") == str(control):
+                return
+            key("Tab")
+        self.focus_is(control, 1000)
+
+    # --- the checks, in order; each leaves the window for the next ---
+
+    def start_up(self):
+        self.app_window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Calderwynfell - by")
+        self.app_window = self.app_window.split()[0]
+        self.focus_app()
+        self.focus_is(START_EDIT)
+
+    def type_range_then_f5(self):
+        self.type_range(*LOOPBACK)
+        key("F5")
+        self.status_becomes("扫描完成 · 300 / 300")
+        self.focus_is(END_EDIT)  # given back where the scan found it
+
+    def f5_again_without_a_click(self):
+        type_text("127.0.1.0")  # the end field has the focus, its text selected
+        self.expect("end field", self.o.ask(f"text {END_EDIT}"), "127.0.1.0")
+        self.o.ask("guard")
+        key("F5")
+        self.status_becomes("扫描完成 · 256 / 256")
+        self.back_to_start_field()
+        key("Tab")
+        type_text(LOOPBACK[1])
+        self.o.ask("guard")
+        key("F5")
+        self.status_becomes("扫描完成 · 300 / 300")
+
+    def painted_after_a_scan(self):
+        painted = self.o.painted()
+        self.expect("painted elements", len(painted), 12)
+        self.expect("address card", painted[0], ("41", "地址", "300"))
+        self.expect("progress", painted[8], (str(ROLE_PROGRESSBAR), "扫描进度", "100%"))
+        self.expect("status", painted[STATUS], (str(ROLE_STATUSBAR), "扫描完成 · 300 / 300", ""))
+        self.expect("page", painted[PAGE][1], "1/2")
+        self.expect("foot line", painted[FOOT], ("41", "无响应不等于离线，设备可能禁用了 Ping。", ""))
+
+    def reversed_range_is_an_alert(self):
+        self.back_to_start_field()
+        type_text("127.0.1.99")
+        self.o.ask("guard")
+        key("F5")
+        self.o.ask(f"wait-painted {FOOT} 结束 IP 不能小于起始 IP。 5000")
+        self.expect("foot line", self.o.painted()[FOOT], (str(ROLE_ALERT), "结束 IP 不能小于起始 IP。", ""))
+        key("Tab")
+        self.back_to_start_field()
+        type_text(LOOPBACK[0])
+        self.o.ask("guard")
+
+    def tab_and_shift_tab(self):
+        # Enter on 扫描设置 shows the option row; an arrow in the matrix selects, so copy opens.
+        self.tab_until(SETTINGS)
+        key("Return")
+        self.o.ask(f"wait-state {TIMEOUT} 1 1 5000")
+        self.tab_until(MATRIX)
+        key("Right")
+        self.o.ask(f"wait-painted {DETAIL} 127.0.0.2 · 5000")
+        order = [START_EDIT, END_EDIT, START, NETWORKS, SETTINGS, TIMEOUT, ATTEMPTS, CONCURRENCY, MATRIX_VIEW,
+                 LIST_VIEW, ONLINE_ONLY, EXPORT, NEXT, COPY, MATRIX]
+        key("Tab")  # from the matrix round to the start
+        for control in order:
+            self.focus_is(control, 2000)
+            key("Tab")
+        self.focus_is(START_EDIT, 2000)
+        for control in list(reversed(order[1:])) + [START_EDIT]:
+            key("shift+Tab")
+            self.focus_is(control, 2000)
+        key("Tab")
+        self.focus_is(END_EDIT)
+
+    def enter_on_buttons(self):
+        self.tab_until(NEXT)
+        key("Return")
+        self.o.ask(f"wait-painted {PAGE} 2/2 5000")
+        self.focus_is(COPY)  # the next-page button is disabled on the last page: the focus moved on
+        key("shift+Tab")
+        self.focus_is(PREVIOUS)
+        key("Return")
+        self.o.ask(f"wait-painted {PAGE} 1/2 5000")
+        self.focus_is(NEXT)
+        self.tab_until(COPY)
+        key("Return")
+        self.o.ask(f"wait-painted {DETAIL} 已复制 127.0.0.2 5000")
+        self.tab_until(LIST_VIEW)
+        key("Return")
+        self.o.ask(f"wait-state {LIST} 1 1 5000")
+        key("shift+Tab")
+        self.focus_is(MATRIX_VIEW)
+        key("Return")
+        self.o.ask(f"wait-state {MATRIX} 1 1 5000")
+        self.tab_until(EXPORT)
+        key("Return")
+        self.o.ask("wait-dialog 1 20000")
+        key("Escape")
+        self.o.ask("wait-dialog 0 10000")
+        self.focus_is(EXPORT)
+        # 16 probes at a time, chosen with the keyboard: the silent scans below then last long enough.
+        self.tab_until(CONCURRENCY)
+        key("Up")
+        self.expect("concurrency", self.o.ask(f"text {CONCURRENCY}"), "16")
+        self.tab_until(SETTINGS)
+        key("Return")
+        self.o.ask(f"wait-state {TIMEOUT} 0 1 5000")
+
+    def start_and_stop_with_enter(self):
+        self.tab_until(START_EDIT)
+        self.type_range(*self.silent)
+        self.tab_until(START)
+        self.o.ask("guard")
+        key("Return")
+        self.o.ask(f"wait-state {STOP} 1 1 5000")
+        self.focus_is(STOP)
+        key("Return")
+        self.status_becomes("已停止", 10000)
+        self.focus_is(MATRIX)
+
+    def esc_after_f5_in_a_field(self):
+        self.tab_until(START_EDIT)
+        key("Tab")
+        self.focus_is(END_EDIT)
+        self.o.ask("guard")
+        key("F5")
+        self.o.ask(f"wait-state {STOP} 1 1 5000")
+        self.focus_is(STOP)
+        key("Escape")
+        self.status_becomes("已停止", 10000)
+        if self.untested() == 0:
+            raise Failure("Esc came too late: every address was tested")
+        self.focus_is(MATRIX)
+
+    def esc_after_a_click_on_start(self):
+        left, top, right, bottom = map(int, self.o.ask(f"rect {START}").split())
+        self.o.ask("guard")
+        click_at((left + right) // 2, (top + bottom) // 2)
+        self.o.ask(f"wait-state {STOP} 1 1 5000")
+        key("Escape")
+        self.status_becomes("已停止", 10000)
+        if self.untested() == 0:
+            raise Failure("Esc came too late: every address was tested")
+
+    def arrows_and_typing_during_a_scan(self):
+        self.tab_until(START_EDIT)
+        key("Tab")
+        self.o.ask("guard")
+        key("F5")
+        self.o.ask(f"wait-state {STOP} 1 1 5000")
+        # A click on the matrix's first cell, then arrows across ticks that bring results.
+        left, top, right, bottom = map(int, self.o.ask(f"rect {MATRIX}").split())
+        click_at(left + (right - left) // 32, top + (bottom - top) // 32)
+        self.o.ask(f"wait-painted {DETAIL} {self.prefix}1 · 5000")
+        key("Right")
+        self.o.ask(f"wait-painted {DETAIL} {self.prefix}2 · 5000")
+        self.o.ask(f"wait-change {STATUS} 10000")
+        key("Down")
+        self.o.ask(f"wait-painted {DETAIL} {self.prefix}18 · 5000")
+        # The list, reached by Tab: its selection row has the focus and the arrows go on from it.
+        self.tab_until(LIST_VIEW)
+        key("Return")
+        self.o.ask(f"wait-state {LIST} 1 1 5000")
+        self.tab_until(LIST)
+        self.expect("list selected and focused rows", self.o.ask("list").split()[:2], ["17", "17"])
+        key("Down")
+        self.o.ask(f"wait-painted {DETAIL} {self.prefix}19 · 5000")
+        self.o.ask(f"wait-change {STATUS} 10000")
+        key("Down")
+        self.o.ask(f"wait-painted {DETAIL} {self.prefix}20 · 5000")
+        self.expect("list selected and focused rows", self.o.ask("list").split()[:2], ["19", "19"])
+        type_text(self.prefix + "25")
+        self.o.ask(f"wait-painted {DETAIL} {self.prefix}25 · 5000")
+        self.expect("list selected row", self.o.ask("list").split()[0], "24")
+        key("Escape")
+        self.status_becomes("已停止", 10000)
+        self.focus_is(LIST)
+
+    def another_window_and_back(self):
+        # Without a window manager there is no Alt+Tab: a click activates, as it does on Windows.
+        self.o.ask("other show")
+        left, top, right, bottom = map(int, self.o.ask("rect 0").split())
+        self.focus_is(-1)
+        click_at(left + 30, top + 18)  # on the painted label 扫描范围, not on a control
+        self.focus_is(LIST)
+        self.o.ask("other hide")
+
+    def alt_f4_closes(self):
+        key("alt+F4")
+
+
+def main(observer_exe, silent_cidr, out_dir):
+    with open(f"{out_dir}/observer.log", "w") as log:
+        observer = Observer(observer_exe, log)
+        suite = Suite(observer, silent_cidr)
+        checks = [suite.start_up, suite.type_range_then_f5, suite.f5_again_without_a_click,
+                  suite.painted_after_a_scan, suite.reversed_range_is_an_alert, suite.tab_and_shift_tab,
+                  suite.enter_on_buttons, suite.start_and_stop_with_enter, suite.esc_after_f5_in_a_field,
+                  suite.esc_after_a_click_on_start, suite.arrows_and_typing_during_a_scan,
+                  suite.another_window_and_back, suite.alt_f4_closes]
+        try:
+            observer.ask("ready")
+            for check in checks:
+                check()
+                print(f"real-input: {check.__name__}: ok", flush=True)
+        except (Failure, subprocess.CalledProcessError, subprocess.TimeoutExpired) as fault:
+            print(f"real-input: FAILED in {check.__name__}: {fault}", flush=True)
+            return 1
+        finally:
+            observer.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:4]))
