@@ -202,17 +202,22 @@ int main() {
     report("matrix WM_PAINT (256 cells, window DC)", matrixPaint);
     report("matrix paint into a memory DC", matrixMemory);
 
-    // The matrix with a screen reader attached: its accessible object is in use and
-    // a WinEvent hook listens, so every tick that lands on the page raises a reorder.
-    ComRef<IAccessible> accessible;
+    // A screen reader attached: the matrix's and the window's accessible objects are in use
+    // and a WinEvent hook listens, so every tick that lands on the page raises a reorder,
+    // and the progress value changes at most once a second.
+    ComRef<IAccessible> accessible, windowAccessible;
     AccessibleObjectFromWindow(matrix, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                reinterpret_cast<void**>(accessible.put()));
-    int reorders = 0;
-    static int* counter = &reorders;
+    AccessibleObjectFromWindow(window.hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                               reinterpret_cast<void**>(windowAccessible.put()));
+    static int reorders = 0, valueChanges = 0;
     const HWINEVENTHOOK hook = SetWinEventHook(
-        EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr,
-        [](HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ++*counter; }, GetCurrentProcessId(), 0,
-        WINEVENT_OUTOFCONTEXT);
+        EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr,
+        [](HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD) {
+            reorders += event == EVENT_OBJECT_REORDER;
+            valueChanges += event == EVENT_OBJECT_VALUECHANGE;
+        },
+        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     window.selectResult(10);
     window.rebuildView();
     pump();
@@ -234,7 +239,8 @@ int main() {
     window.scanning = false;
     UnhookWinEvent(hook);
     report("progressTick (64 results, matrix, MSAA client)", matrixTick);
-    std::printf("reorder events: %d in %d ticks\n", reorders, kRounds);
+    std::printf("reorder events: %d, progress value events: %d, in %d ticks\n", reorders, valueChanges,
+                kRounds);
 
     SendMessageW(window.hwnd, WM_CLOSE, 0, 0);
     pump();

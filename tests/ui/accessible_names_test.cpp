@@ -132,5 +132,32 @@ TEST(Announcements, EachStatusOrMessageChangeIsSpokenOnceNeverPerTick) {
     }
 }
 
+// An export says where it went: its status when written, its error when not.
+TEST(Announcements, AnExportIsSpoken) {
+    std::vector<std::wstring> spoken;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring target;
+    WindowUnderTest w(fakeProbe(), fakeNetworks(), 600, 589, [&](MainWindow& window) {
+        window.announcer = [&](HWND, const std::wstring& text) { spoken.push_back(text); };
+        window.savePathPrompt = [&](HWND, std::wstring& path) { return path = target, true; };
+    });
+    w.setRange(L"127.0.0.1", L"127.0.0.4");
+    ASSERT_TRUE(w.scanToEnd());
+    const struct {
+        std::wstring path, announced;
+    } cases[] = {
+        {std::wstring(temp) + L"calderwynfell-announced.csv", L"已导出 4 条结果"},
+        {std::wstring(temp) + L"no-such-folder\\x.csv", L"无法创建文件，错误 3"},
+    };
+    for (const auto& c : cases) {
+        spoken.clear();
+        target = c.path;
+        w.command(kExportButtonId);
+        EXPECT_EQ(spoken, std::vector<std::wstring>{c.announced});
+    }
+    DeleteFileW(cases[0].path.c_str());
+}
+
 }  // namespace
 }  // namespace calderwynfell::test
