@@ -72,23 +72,34 @@ bool isPlainKeyDown(const MSG& message) {
            (message.message == WM_SYSKEYDOWN && !(HIWORD(message.lParam) & KF_ALTDOWN));
 }
 
+// A key's command runs as a window message would: what it changes is announced
+// once it is done, not from the messages it sends on the way.
+template <typename Command>
+void runKeyCommand(MainWindow& window, Command command) {
+    runGuarded([&] {
+        ++window.messageDepth;
+        try {
+            command();
+        } catch (...) {
+            --window.messageDepth;
+            throw;
+        }
+        --window.messageDepth;
+        window.announceChanges();
+    });
+}
+
 }  // namespace
 
 void routeLoopMessage(MainWindow& window, MSG& message) {
     // The two keys are taken whichever control has the focus, before any control sees them.
     const bool keyDown = isPlainKeyDown(message);
     if (keyDown && message.wParam == VK_F5) {
-        runGuarded([&] {
-            window.startScan();
-            window.announceChanges();
-        });
+        runKeyCommand(window, [&] { window.startScan(); });
         return;
     }
     if (keyDown && message.wParam == VK_ESCAPE && window.scanning) {
-        runGuarded([&] {
-            window.stopScan();
-            window.announceChanges();
-        });
+        runKeyCommand(window, [&] { window.stopScan(); });
         return;
     }
     if (window.hwnd && IsDialogMessageW(window.hwnd, &message)) return;
