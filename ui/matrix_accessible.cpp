@@ -59,21 +59,6 @@ int MatrixAccessible::cellOf(const VARIANT& child) const {
     return child.lVal >= 1 && child.lVal <= window_->matrixCellCount() ? child.lVal - 1 : kInvalid;
 }
 
-HRESULT MatrixAccessible::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-HRESULT MatrixAccessible::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-    return E_NOTIMPL;
-}
-HRESULT MatrixAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
-}
-HRESULT MatrixAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
-    return E_NOTIMPL;
-}
-
 HRESULT MatrixAccessible::get_accParent(IDispatch** parent) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
     if (!parent) return E_POINTER;

@@ -109,21 +109,6 @@ long WindowAccessible::standardChildCount() const {
     return SUCCEEDED(standard_->get_accChildCount(&count)) ? count : 0;
 }
 
-HRESULT WindowAccessible::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-HRESULT WindowAccessible::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-    return E_NOTIMPL;
-}
-HRESULT WindowAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
-}
-HRESULT WindowAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
-    return E_NOTIMPL;
-}
-
 HRESULT WindowAccessible::get_accParent(IDispatch** parent) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
     return standard_->get_accParent(parent);

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "ui/com_object.h"
+#include "ui/accessible_object.h"
 
 namespace calderwynfell {
 
@@ -35,41 +35,13 @@ inline constexpr int kLegendElement = 10;
 inline constexpr int kFootLineElement = 11;
 inline constexpr int kPaintedElementCount = 12;
 
-class WindowAccessible final : public ComObject<IAccessible, IEnumVARIANT, IOleWindow> {
+class WindowAccessible final : public AccessibleObject<IEnumVARIANT, IOleWindow> {
    public:
     // Null when the standard client object cannot be had.
     static ComRef<WindowAccessible> create(MainWindow& window);
     void disconnect() noexcept;
 
-    // IDispatch: no type information; clients call IAccessible directly.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override;
-
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
-    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
-    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** dispatch) override;
-    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override;
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override;
-    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override;
-    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override;
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override;
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override;
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override;
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override;
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override;
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override;
-    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override;
-    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
-                                          VARIANT child) override;
-    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override;
-    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override;
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override;
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override;
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
+    CALDERWYNFELL_IACCESSIBLE_METHODS;
 
     // IEnumVARIANT: the standard object's children, then the painted elements.
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;

@@ -11,3 +11,19 @@ stop_app_and_xvfb() {
 trap stop_app_and_xvfb EXIT
 # shellcheck source=xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+
+# require_test_bed NAME STATE: exits 77 (skipped), saying why, unless this runs
+# as root (Wine's ICMP needs it here) and the test bed in STATE is ready; then
+# sets silent to the test bed's silent range (CIDR).
+require_test_bed() {
+  local name=$1 state=$2 status
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "$name: skipped: ICMP under Wine needs root here"
+    exit 77
+  fi
+  read -r status _ silent < <(head -n 1 "$state" 2>/dev/null || echo "unavailable")
+  if [ "$status" != ready ]; then
+    echo "$name: skipped: no test bed ($(head -n 1 "$state" 2>/dev/null))"
+    exit 77
+  fi
+}

@@ -20,21 +20,13 @@ cp "$build/ui/Calderwynfell.exe" "$exe" || exit 1
 driver_exe="$build/tests/e2e/e2e_driver.exe"
 timeout_ms=2000
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "close: skipped: ICMP under Wine needs root here"
-  exit 77
-fi
-read -r status _ silent < <(head -n 1 "$state" 2>/dev/null || echo "unavailable")
-if [ "$status" != ready ]; then
-  echo "close: skipped: no test bed ($(head -n 1 "$state" 2>/dev/null))"
-  exit 77
-fi
+# shellcheck source=../../scripts/lib/app_under_wine.sh
+source "$root/scripts/lib/app_under_wine.sh"
+require_test_bed close "$state"
 network=${silent%/*}
 first="${network%.*}.$((${network##*.} + 1))"
 last="${network%.*}.$((${network##*.} + 254))"
 
-# shellcheck source=../../scripts/lib/app_under_wine.sh
-source "$root/scripts/lib/app_under_wine.sh"
 start_private_xvfb 250 299 || exit 1
 
 log=$(mktemp)

@@ -108,6 +108,15 @@ class Suite:
     def untested(self):
         return int(self.o.painted()[CARD_UNTESTED][2].split(" ")[0])
 
+    def scan_runs(self):
+        self.o.ask(f"wait-state {STOP} 1 1 5000")
+
+    def stop_mid_scan(self, key_name):
+        key(key_name)
+        self.status_becomes("已停止", 10000)
+        if self.untested() == 0:
+            raise Failure(f"{key_name} came too late: every address was tested")
+
     def tab_until(self, control, limit=20):
         for _ in range(limit):
             if self.o.ask("focus") == str(control):
@@ -224,10 +233,9 @@ class Suite:
         self.tab_until(START)
         self.o.ask("guard")
         key("Return")
-        self.o.ask(f"wait-state {STOP} 1 1 5000")
+        self.scan_runs()
         self.focus_is(STOP)
-        key("Return")
-        self.status_becomes("已停止", 10000)
+        self.stop_mid_scan("Return")
         self.focus_is(MATRIX)
 
     def esc_after_f5_in_a_field(self):
@@ -236,30 +244,24 @@ class Suite:
         self.focus_is(END_EDIT)
         self.o.ask("guard")
         key("F5")
-        self.o.ask(f"wait-state {STOP} 1 1 5000")
+        self.scan_runs()
         self.focus_is(STOP)
-        key("Escape")
-        self.status_becomes("已停止", 10000)
-        if self.untested() == 0:
-            raise Failure("Esc came too late: every address was tested")
+        self.stop_mid_scan("Escape")
         self.focus_is(MATRIX)
 
     def esc_after_a_click_on_start(self):
         left, top, right, bottom = map(int, self.o.ask(f"rect {START}").split())
         self.o.ask("guard")
         click_at((left + right) // 2, (top + bottom) // 2)
-        self.o.ask(f"wait-state {STOP} 1 1 5000")
-        key("Escape")
-        self.status_becomes("已停止", 10000)
-        if self.untested() == 0:
-            raise Failure("Esc came too late: every address was tested")
+        self.scan_runs()
+        self.stop_mid_scan("Escape")
 
     def arrows_and_typing_during_a_scan(self):
         self.tab_until(START_EDIT)
         key("Tab")
         self.o.ask("guard")
         key("F5")
-        self.o.ask(f"wait-state {STOP} 1 1 5000")
+        self.scan_runs()
         # A click on the matrix's first cell, then arrows across ticks that bring results.
         left, top, right, bottom = map(int, self.o.ask(f"rect {MATRIX}").split())
         click_at(left + (right - left) // 32, top + (bottom - top) // 32)

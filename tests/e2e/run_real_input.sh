@@ -12,20 +12,12 @@ build=$1
 state=$2
 out="$build/real-input"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "real-input: skipped: ICMP under Wine needs root here"
-  exit 77
-fi
-read -r status _ silent < <(head -n 1 "$state" 2>/dev/null || echo "unavailable")
-if [ "$status" != ready ]; then
-  echo "real-input: skipped: no test bed ($(head -n 1 "$state" 2>/dev/null))"
-  exit 77
-fi
+# shellcheck source=../../scripts/lib/app_under_wine.sh
+source "$root/scripts/lib/app_under_wine.sh"
+require_test_bed real-input "$state"
 command -v xdotool >/dev/null || { echo "real-input: xdotool is missing (scripts/setup)" >&2; exit 1; }
 rm -rf "$out" && mkdir -p "$out"
 
-# shellcheck source=../../scripts/lib/app_under_wine.sh
-source "$root/scripts/lib/app_under_wine.sh"
 start_private_xvfb 300 349 || exit 1
 
 wine "$build/ui/Calderwynfell.exe" >>"$out/wine.log" 2>&1 &
