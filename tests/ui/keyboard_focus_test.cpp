@@ -1,12 +1,12 @@
 // The keyboard focus in-process: where it starts, how a scan moves it and gives
-// it back, activation and minimising, disabled controls handing it on, Enter on
-// the buttons, and F5 and Esc arriving as system keys.
+// it back, activation and minimising, disabled controls handing it on, and F5
+// and Esc arriving as system keys. Enter on each button is pressed for real by
+// the real-input suite (tests/e2e/real_input.py).
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "views_support.h"
@@ -117,41 +117,6 @@ TEST(KeyboardFocus, F5AndEscCountAsSystemKeysOnlyWithoutAlt) {
     postKeyDown(w.hwnd(), VK_ESCAPE, WM_SYSKEYDOWN);
     w.pump();
     EXPECT_TRUE(w.window.stopRequested.load());
-    gate.open();
-}
-
-// Enter presses the focused button exactly as a click would; in the address fields it does nothing.
-TEST(EnterKey, PressesTheFocusedButton) {
-    int prompts = 0;
-    ProbeGate gate(0);
-    WindowUnderTest w(gate.hold(fakeProbe()), fakeNetworks(), 600, 589, [&](MainWindow& window) {
-        window.savePathPrompt = [&](HWND, std::wstring&) { return ++prompts, false; };
-    });
-    gate.open();
-    ASSERT_TRUE(w.scanToEnd());
-    w.window.selectResult(0);
-    MainWindow& m = w.window;
-    const struct {
-        int id;
-        std::function<bool()> pressed;
-    } cases[] = {
-        {kStartEditId, [&] { return !m.scanning && m.message.empty(); }},
-        {kSettingsButtonId, [&] { return m.settingsExpanded; }},
-        {kListViewButtonId, [&] { return m.listMode; }},
-        {kMatrixViewButtonId, [&] { return !m.listMode; }},
-        {kExportButtonId, [&] { return prompts == 1; }},
-        {kCopyButtonId, [&] { return m.detail == L"已复制 127.0.0.1"; }},
-        {kStartButtonId, [&] { return m.scanning; }},
-        {kStopButtonId, [&] { return m.stopRequested.load(); }},
-    };
-    gate.shut();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.id);
-        SetFocus(w.control(c.id));
-        postKeyDown(w.control(c.id), VK_RETURN);
-        w.pump();
-        EXPECT_TRUE(c.pressed());
-    }
     gate.open();
 }
 
