@@ -7,11 +7,11 @@
 
 #include <algorithm>
 
+#include "core/system_library.h"
 #include "results/accessible_text.h"
 #include "ui/com_object.h"
 #include "ui/main_window.h"
 #include "ui/matrix_geometry.h"
-#include "ui/system_library.h"
 #include "ui/system_services.h"
 
 namespace calderwynfell {
