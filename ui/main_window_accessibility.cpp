@@ -9,6 +9,7 @@
 
 #include "core/system_library.h"
 #include "results/accessible_text.h"
+#include "ui/accessibility_api.h"
 #include "ui/com_object.h"
 #include "ui/main_window.h"
 #include "ui/matrix_geometry.h"
@@ -65,7 +66,7 @@ LRESULT MainWindow::onMatrixGetObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT))
         return DefWindowProcW(matrixWindow, WM_GETOBJECT, flags, objectId);
     if (!matrixAccessible) matrixAccessible = MatrixAccessible::create(*this);
-    return LresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(matrixAccessible.get()));
+    return lresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(matrixAccessible.get()));
 }
 
 int MainWindow::matrixCellCount() const {
