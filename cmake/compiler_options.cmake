@@ -26,6 +26,20 @@ else()
 endif()
 
 if(MINGW)
+  # The exe ships as one downloaded file: optimised for size, with every unused
+  # function and datum dropped at link time. Most time goes to the system (GDI,
+  # the list view, ICMP): in the UI benchmark the paints cost the same, and a
+  # progress tick in list mode about 0.2 ms more, a tenth of its budget.
+  target_compile_options(calderwynfell_options INTERFACE $<$<CONFIG:Release>:-Os> -ffunction-sections
+                         -fdata-sections)
+  target_link_options(calderwynfell_options INTERFACE -Wl,--gc-sections)
+  # Hardening that this toolchain can give: stack canaries in every function
+  # with an array or an address-taken local (GCC's libssp seeds the canary from
+  # CryptGenRandom), and, stated rather than left to ld's defaults, ASLR with
+  # high-entropy addresses and DEP.
+  target_compile_options(calderwynfell_options INTERFACE -fstack-protector-strong)
+  target_link_options(calderwynfell_options INTERFACE -fstack-protector-strong -Wl,--dynamicbase
+                      -Wl,--high-entropy-va -Wl,--nxcompat)
   # A bare Windows has no libstdc++/libgcc/winpthread DLLs: link them in.
   target_link_options(calderwynfell_options INTERFACE -static -static-libgcc -static-libstdc++)
   set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")
