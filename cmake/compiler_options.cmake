@@ -34,9 +34,9 @@ if(MINGW)
                          -fdata-sections)
   target_link_options(calderwynfell_options INTERFACE -Wl,--gc-sections)
   # Hardening that this toolchain can give: stack canaries in every function
-  # with an array or an address-taken local (GCC's libssp seeds the canary from
-  # CryptGenRandom), and, stated rather than left to ld's defaults, ASLR with
-  # high-entropy addresses and DEP.
+  # with an array or an address-taken local (the exe seeds its canary in
+  # ui/stack_guard.cpp, the tests through libssp), and, stated rather than left
+  # to ld's defaults, ASLR with high-entropy addresses and DEP.
   target_compile_options(calderwynfell_options INTERFACE -fstack-protector-strong)
   target_link_options(calderwynfell_options INTERFACE -fstack-protector-strong -Wl,--dynamicbase
                       -Wl,--high-entropy-va -Wl,--nxcompat)
