@@ -26,6 +26,26 @@ else()
 endif()
 
 if(MINGW)
+  # The exe ships as one downloaded file: optimised for size, with every unused
+  # function and datum dropped at link time. Most time goes to the system (GDI,
+  # the list view, ICMP): in the UI benchmark the paints cost the same, and a
+  # progress tick in list mode about 0.2 ms more, a tenth of its budget.
+  target_compile_options(calderwynfell_options INTERFACE $<$<CONFIG:Release>:-Os> -ffunction-sections
+                         -fdata-sections)
+  target_link_options(calderwynfell_options INTERFACE -Wl,--gc-sections)
+  # Hardening that this toolchain can give: stack canaries in every function
+  # with an array or an address-taken local (the exe seeds its canary in
+  # ui/stack_guard.cpp, the tests through libssp), and, stated rather than left
+  # to ld's defaults, ASLR with high-entropy addresses and DEP.
+  target_compile_options(calderwynfell_options INTERFACE -fstack-protector-strong)
+  target_link_options(calderwynfell_options INTERFACE -fstack-protector-strong -Wl,--dynamicbase
+                      -Wl,--high-entropy-va -Wl,--nxcompat)
+  if(CMAKE_INTERPROCEDURAL_OPTIMIZATION AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # The release is linked whole (16 KB smaller, and quicker to build, since
+    # code is generated once). GCC 12 fails with an internal error when it
+    # splits the unit into partitions for MinGW; one partition is fine.
+    target_link_options(calderwynfell_options INTERFACE -flto-partition=one)
+  endif()
   # A bare Windows has no libstdc++/libgcc/winpthread DLLs: link them in.
   target_link_options(calderwynfell_options INTERFACE -static -static-libgcc -static-libstdc++)
   set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")

@@ -22,6 +22,7 @@ set(CMAKE_CXX_FLAGS_INIT
     "-nostdinc++ -isystem ${cxx_include} -isystem ${cxx_include}/${triple} -isystem ${cxx_include}/backward")
 # The compile flags reach the link line too, where -nostdinc++ has no use.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-L${gcc_lib_dir} -Wno-unused-command-line-argument")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${CMAKE_EXE_LINKER_FLAGS_INIT}")
 set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_CURRENT_LIST_DIR}/quiet_link.sh)
 # Last on the link line, after everything that needs them; -pthread also puts
 # winpthread after libgcc_eh, whose thread-local emulation calls it.

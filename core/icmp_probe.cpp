@@ -6,6 +6,7 @@
 
 #include "core/icmp_status.h"
 #include "core/ipv4.h"
+#include "core/system_library.h"
 
 namespace calderwynfell {
 
@@ -53,8 +54,22 @@ void sendAndClassify(const IcmpCalls& calls, HANDLE handle, std::uint32_t addres
     applyEchoOutcome(outcome, result);
 }
 
+// Without IP Helper every probe reports the missing function as its handle failure.
+IcmpCalls unavailableCalls() {
+    return IcmpCalls{[] {
+                         SetLastError(ERROR_PROC_NOT_FOUND);
+                         return INVALID_HANDLE_VALUE;
+                     },
+                     nullptr, nullptr};
+}
+
 const IcmpCalls& platformCalls() {
-    static const IcmpCalls calls{IcmpCreateFile, IcmpSendEcho, IcmpCloseHandle};
+    static const IcmpCalls calls = [] {
+        const auto create = systemFunction<decltype(&IcmpCreateFile)>(kIpHelperLibrary, "IcmpCreateFile");
+        const auto send = systemFunction<decltype(&IcmpSendEcho)>(kIpHelperLibrary, "IcmpSendEcho");
+        const auto close = systemFunction<decltype(&IcmpCloseHandle)>(kIpHelperLibrary, "IcmpCloseHandle");
+        return create && send && close ? IcmpCalls{create, send, close} : unavailableCalls();
+    }();
     return calls;
 }
 

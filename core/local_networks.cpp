@@ -4,6 +4,7 @@
 
 #include "core/ipv4.h"
 #include "core/network_derivation.h"
+#include "core/system_library.h"
 
 namespace calderwynfell {
 
@@ -73,10 +74,10 @@ std::vector<LocalNetwork> discoverLocalNetworks(const AdapterAddressesQuery& que
 }
 
 std::vector<LocalNetwork> discoverLocalNetworks() {
-    return discoverLocalNetworks(
-        [](ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES addresses, PULONG size) {
-            return GetAdaptersAddresses(family, flags, reserved, addresses, size);
-        });
+    static const auto query =
+        systemFunction<decltype(&GetAdaptersAddresses)>(kIpHelperLibrary, "GetAdaptersAddresses");
+    if (!query) return {};
+    return discoverLocalNetworks(query);
 }
 
 }  // namespace calderwynfell

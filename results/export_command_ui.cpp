@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/system_library.h"
 #include "results/csv_document.h"
 #include "results/export_command.h"
 #include "results/text_forms.h"
 #include "ui/main_window.h"
-#include "ui/system_library.h"
 
 namespace calderwynfell {
 

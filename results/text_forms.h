@@ -15,5 +15,7 @@ std::wstring decimalText(std::int32_t value);
 std::wstring decimalText(std::uint32_t value);
 std::wstring decimalText(std::uint64_t value);
 std::wstring checkTimeText(const SYSTEMTIME& time);
+// The scan time card: "%.1f s" of the milliseconds in seconds, e.g. "1.5 s".
+std::wstring elapsedSecondsText(std::uint64_t elapsedMs);
 
 }  // namespace calderwynfell

@@ -7,12 +7,13 @@
 
 #include <algorithm>
 
+#include "core/system_library.h"
 #include "results/accessible_text.h"
+#include "ui/accessibility_api.h"
 #include "ui/com_object.h"
 #include "ui/main_window.h"
 #include "ui/main_window_paint.h"
 #include "ui/matrix_geometry.h"
-#include "ui/system_library.h"
 #include "ui/system_services.h"
 
 namespace calderwynfell {
@@ -70,7 +71,7 @@ LRESULT MainWindow::onMatrixGetObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT))
         return DefWindowProcW(matrixWindow, WM_GETOBJECT, flags, objectId);
     if (!matrixAccessible) matrixAccessible = MatrixAccessible::create(*this);
-    return LresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(matrixAccessible.get()));
+    return lresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(matrixAccessible.get()));
 }
 
 int MainWindow::matrixCellCount() const {
@@ -197,7 +198,7 @@ LRESULT MainWindow::onWindowGetObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<DWORD>(objectId) == static_cast<DWORD>(OBJID_CLIENT)) {
         if (!windowAccessible) windowAccessible = WindowAccessible::create(*this);
         if (windowAccessible)
-            return LresultFromObject(IID_IAccessible, flags,
+            return lresultFromObject(IID_IAccessible, flags,
                                      static_cast<IAccessible*>(windowAccessible.get()));
     }
     return DefWindowProcW(hwnd, WM_GETOBJECT, flags, objectId);

@@ -287,8 +287,6 @@ PaintTexts paintTexts(const MainWindow& window) {
     const std::uint64_t total = window.results.size();
     PaintTexts texts;
 
-    wchar_t seconds[40];
-    std::swprintf(seconds, 40, L"%.1f s", static_cast<double>(window.elapsedMs) / 1000.0);
     const std::wstring untested = count(static_cast<std::uint64_t>(counts.untested));
     const bool anyError = counts.error != 0;
     texts.cards = {{
@@ -297,7 +295,7 @@ PaintTexts paintTexts(const MainWindow& window) {
         {L"无响应", count(static_cast<std::uint64_t>(counts.noResponse)), false},
         {anyError ? L"未测 / 错误" : L"未检测",
          anyError ? untested + L" / " + count(static_cast<std::uint64_t>(counts.error)) : untested, false},
-        {L"用时", seconds, false},
+        {L"用时", elapsedSecondsText(window.elapsedMs), false},
     }};
 
     texts.rangeText = rangeText(window);

@@ -9,6 +9,7 @@
 
 #include "results/accessible_text.h"
 #include "results/result_view.h"
+#include "ui/accessibility_api.h"
 #include "ui/accessible_values.h"
 #include "ui/main_window.h"
 #include "ui/matrix_geometry.h"
@@ -62,7 +63,7 @@ int MatrixAccessible::cellOf(const VARIANT& child) const {
 HRESULT MatrixAccessible::get_accParent(IDispatch** parent) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
     if (!parent) return E_POINTER;
-    return CreateStdAccessibleObject(matrixWindow(), OBJID_WINDOW, IID_IDispatch,
+    return createStdAccessibleObject(matrixWindow(), OBJID_WINDOW, IID_IDispatch,
                                      reinterpret_cast<void**>(parent));
 }
 

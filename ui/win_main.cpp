@@ -4,5 +4,8 @@
 
 // The command line is ignored: every scan starts from what is on screen.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Before anything loads a DLL: every later load, the system's own on our
+    // behalf included, searches System32 only, never the exe's folder.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     return calderwynfell::runApplication(instance, showCommand);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/accessibility_api.h"
 #include "ui/accessible_values.h"
 #include "ui/main_window.h"
 
@@ -56,7 +57,7 @@ void addStandardChildren(IAccessible& standard, HWND window, VariantList& list) 
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         VARIANT item;
         VariantInit(&item);
-        if (FAILED(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+        if (FAILED(accessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
                                               reinterpret_cast<void**>(&item.pdispVal))))
             continue;
         item.vt = VT_DISPATCH;
@@ -78,7 +79,7 @@ bool isSelf(const VARIANT& child) {
 
 ComRef<WindowAccessible> WindowAccessible::create(MainWindow& window) {
     ComRef<IAccessible> standard;
-    if (FAILED(CreateStdAccessibleObject(window.hwnd, static_cast<LONG>(OBJID_CLIENT), IID_IAccessible,
+    if (FAILED(createStdAccessibleObject(window.hwnd, static_cast<LONG>(OBJID_CLIENT), IID_IAccessible,
                                          reinterpret_cast<void**>(standard.put()))) ||
         !standard)
         return {};
@@ -196,7 +197,7 @@ HRESULT WindowAccessible::get_accFocus(VARIANT* focus) {
     if (!focused || !IsChild(window, focused)) return giveNothing(focus);
     VariantInit(focus);
     const HRESULT found =
-        AccessibleObjectFromWindow(directChild(window, focused), static_cast<DWORD>(OBJID_WINDOW),
+        accessibleObjectFromWindow(directChild(window, focused), static_cast<DWORD>(OBJID_WINDOW),
                                    IID_IDispatch, reinterpret_cast<void**>(&focus->pdispVal));
     if (FAILED(found)) return giveNothing(focus);
     focus->vt = VT_DISPATCH;

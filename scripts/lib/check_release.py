@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a release zip before it is published: its entries, the exe's size,
-PE timestamp, DLL imports and version resource, and the guide's encoding.
-Usage: check_release.py ZIP VERSION OBJDUMP. Prints one line per fault."""
+PE timestamp, hardening flags, DLL imports and version resource, and the
+guide's encoding. Usage: check_release.py ZIP VERSION OBJDUMP. Prints one line
+per fault."""
 import re
 import struct
 import subprocess
@@ -10,18 +11,38 @@ import tempfile
 import zipfile
 
 EXE, GUIDE = "Calderwynfell.exe", "使用说明.txt"
-MAX_EXE_BYTES = 450 * 1024
-# DLLs every Windows 10 has; a MinGW runtime DLL here would make the exe fail to start.
-SYSTEM_DLLS = {"advapi32", "comctl32", "comdlg32", "gdi32", "iphlpapi", "kernel32", "msvcrt",
-               "ole32", "oleacc", "oleaut32", "shell32", "uiautomationcore", "user32",
-               "uxtheme", "ws2_32"}
+MAX_EXE_BYTES = 256 * 1024
+# Windows 10's KnownDLLs: always mapped from System32, never looked for beside
+# the exe. Any other import would be, so a DLL planted there would run; the
+# program loads such DLLs from System32 on demand instead. comctl32 is the one
+# exception: the manifest binds it to the side-by-side version 6.
+KNOWN_DLLS = ("advapi32", "clbcatq", "combase", "comdlg32", "coml2", "difxapi", "gdi32", "gdiplus",
+              "imagehlp", "imm32", "kernel32", "msctf", "msvcrt", "normaliz", "nsi", "ole32", "oleaut32",
+              "psapi", "rpcrt4", "sechost", "setupapi", "shcore", "shell32", "shlwapi", "user32", "wldap32",
+              "ws2_32")
+IMPORTABLE = set(KNOWN_DLLS) | {"comctl32"}
 # Each brings more DLLs that every start would pay for; the program loads the
 # one command that needs them on demand instead.
 NOT_AT_START = {"comdlg32", "shell32", "ws2_32"}
+# IMAGE_DLLCHARACTERISTICS_: high-entropy ASLR, ASLR, DEP.
+HARDENING = {0x20: "HIGH_ENTROPY_VA", 0x40: "DYNAMIC_BASE", 0x100: "NX_COMPAT"}
 
 
 def utf16(text):
     return text.encode("utf-16-le")
+
+
+def hardening_faults(exe, pe):
+    optional = pe + 24
+    if struct.unpack_from("<H", exe, optional)[0] != 0x20B:
+        return [f"{EXE} is not a 64-bit PE"]
+    characteristics = struct.unpack_from("<H", exe, optional + 70)[0]
+    faults = [f"{EXE} lacks {name}" for bit, name in HARDENING.items() if not characteristics & bit]
+    # ASLR needs the base relocations: a stripped relocation table pins the exe to its base.
+    relocations = struct.unpack_from("<II", exe, optional + 112 + 5 * 8)
+    if struct.unpack_from("<H", exe, pe + 22)[0] & 0x0001 or relocations[1] == 0:
+        faults.append(f"{EXE} has no base relocations")
+    return faults
 
 
 def exe_faults(exe, version, objdump):
@@ -33,6 +54,7 @@ def exe_faults(exe, version, objdump):
         return faults + [f"{EXE} is not a PE file"]
     if struct.unpack_from("<I", exe, pe + 8)[0] != 0:
         faults.append(f"{EXE} has a link timestamp in its PE header")
+    faults += hardening_faults(exe, pe)
     with tempfile.NamedTemporaryFile(suffix=".exe") as f:
         f.write(exe)
         f.flush()
@@ -42,8 +64,8 @@ def exe_faults(exe, version, objdump):
         faults.append(f"{EXE} shows no DLL imports")
     for dll in dlls:
         name = dll.lower().removesuffix(".dll")
-        if name not in SYSTEM_DLLS and not name.startswith("api-ms-win-"):
-            faults.append(f"{EXE} needs {dll}, which Windows does not have")
+        if name not in IMPORTABLE:
+            faults.append(f"{EXE} imports {dll}, which is not a KnownDLL: Windows looks for it beside the exe first")
         if name in NOT_AT_START:
             faults.append(f"{EXE} imports {dll}, which would load at every start")
     numbers = [int(n) for n in version.split(".")]

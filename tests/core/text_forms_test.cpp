@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <limits>
 #include <string>
 
@@ -73,6 +74,21 @@ TEST(CheckTimeText, FormatsOrEmptyWhenYearIsZero) {
         {at(65535, 65535, 65535, 65535, 65535, 65535), L"65535-65535-65535 65535:65535:65535"},
     };
     for (const auto& [time, text] : cases) EXPECT_EQ(checkTimeText(time), text);
+}
+
+TEST(ElapsedSecondsText, SameAsPrintfOfTheDouble) {
+    const auto printed = [](std::uint64_t ms) {
+        wchar_t buffer[48];
+        std::swprintf(buffer, 48, L"%.1f s", static_cast<double>(ms) / 1000.0);
+        return std::wstring(buffer);
+    };
+    EXPECT_EQ(elapsedSecondsText(1500), L"1.5 s");
+    // Every millisecond of the first 200 s (ties such as 1250 and 1050 fall either way),
+    // then the far end, where the double no longer holds every millisecond.
+    for (std::uint64_t ms = 0; ms <= 200000; ++ms) ASSERT_EQ(elapsedSecondsText(ms), printed(ms)) << ms;
+    const std::uint64_t farEnd[] = {(std::uint64_t{1} << 53) + 1, 12345678901234567ull,
+                                    std::numeric_limits<std::uint64_t>::max()};
+    for (const std::uint64_t ms : farEnd) EXPECT_EQ(elapsedSecondsText(ms), printed(ms)) << ms;
 }
 
 }  // namespace

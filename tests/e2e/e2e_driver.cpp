@@ -12,6 +12,7 @@
 //   e2e_driver geometry              print client and matrix rectangles in screen pixels, and the DPI
 //   e2e_driver list                  switch to the detail list and print its row count
 //   e2e_driver export <path>         press 导出 CSV, fill the save dialog, press OK, wait for the file
+//   e2e_driver accessible            read the matrix through MSAA as a screen reader would
 //   e2e_driver close                 post WM_CLOSE
 //   e2e_driver close-timed <ms>      post WM_CLOSE, wait up to <ms> for the process to end,
 //                                    print "closed_ms N exit_code C"
@@ -19,6 +20,10 @@
 #include <windows.h>
 
 #include <commctrl.h>
+// The accessibility GUIDs are defined here: with -static, liboleacc.a would
+// resolve IID_IAccessible to an import thunk.
+#include <initguid.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -213,6 +218,41 @@ int exportTo(HWND main, const wchar_t* path) {
     return 0;
 }
 
+// The app answers WM_GETOBJECT with its own objects (oleacc is loaded there on
+// first use) and builds the matrix's parent and the window's controls with
+// CreateStdAccessibleObject.
+int readMatrixAccessibly(HWND main) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return fail("COM did not start");
+    IAccessible* matrix = nullptr;
+    IDispatch* parent = nullptr;
+    BSTR name = nullptr;
+    long cells = 0;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    const bool read = SUCCEEDED(AccessibleObjectFromWindow(GetDlgItem(main, kMatrix), static_cast<DWORD>(OBJID_CLIENT),
+                                                           IID_IAccessible, reinterpret_cast<void**>(&matrix))) &&
+                      matrix && SUCCEEDED(matrix->get_accName(self, &name)) &&
+                      SUCCEEDED(matrix->get_accChildCount(&cells)) && SUCCEEDED(matrix->get_accParent(&parent)) &&
+                      parent;
+    const bool named = read && name && std::wcscmp(name, L"地址矩阵") == 0;
+    SysFreeString(name);
+    if (parent) parent->Release();
+    if (matrix) matrix->Release();
+    // The window's own object wraps the standard one: its controls, then its 12 painted texts.
+    IAccessible* window = nullptr;
+    long children = 0;
+    const bool windowRead = SUCCEEDED(AccessibleObjectFromWindow(main, static_cast<DWORD>(OBJID_CLIENT),
+                                                                 IID_IAccessible, reinterpret_cast<void**>(&window))) &&
+                            window && SUCCEEDED(window->get_accChildCount(&children));
+    if (window) window->Release();
+    CoUninitialize();
+    if (!named) return fail("the matrix did not answer as 地址矩阵 with a parent");
+    if (!windowRead || children <= 12) return fail("the window did not offer its controls and painted texts");
+    std::printf("matrix cells %ld, window children %ld\n", cells, children);
+    return 0;
+}
+
 int closeTimed(HWND main, int boundMs) {
     DWORD processId = 0;
     GetWindowThreadProcessId(main, &processId);
@@ -239,7 +279,7 @@ int closeTimed(HWND main, int boundMs) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2)
-        return fail("usage: e2e_driver ready|scan|start|settle|geometry|list|export|close|close-timed ...");
+        return fail("usage: e2e_driver ready|scan|start|settle|geometry|list|export|accessible|close|close-timed ...");
     const std::wstring step = argv[1];
     HWND main = readyMainWindow();
     if (!main) return fail("no Calderwynfell window ready");
@@ -250,6 +290,7 @@ int wmain(int argc, wchar_t** argv) {
     if (step == L"geometry") return geometry(main);
     if (step == L"list") return showList(main);
     if (step == L"export" && argc == 3) return exportTo(main, argv[2]);
+    if (step == L"accessible") return readMatrixAccessibly(main);
     if (step == L"close") return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : fail("WM_CLOSE not posted");
     if (step == L"close-timed" && argc == 3) return closeTimed(main, _wtoi(argv[2]));
     return fail("unknown step or wrong arguments");
