@@ -35,8 +35,7 @@
 
 namespace calderwynfell {
 
-template <typename... Others>
-class AccessibleObject : public ComObject<IAccessible, Others...> {
+class AccessibleObject : public ComObject<IAccessible> {
    public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;

@@ -1,6 +1,7 @@
 #pragma once
 // The COM plumbing of the window, written once: an owning interface pointer,
-// a BSTR owner, and reference counting with QueryInterface.
+// a BSTR owner, reference counting with QueryInterface, and further interfaces
+// of one object.
 
 #include <windows.h>
 #include <objbase.h>
@@ -79,18 +80,17 @@ class UniqueBstr {
     BSTR text_;
 };
 
-// Reference counting and QueryInterface for an object that implements one or
-// more interfaces; the derived class says which identifiers it answers. The
-// first interface is the object's identity (its IUnknown).
-template <typename First, typename... Others>
-class ComObject : public First, public Others... {
+// Reference counting and QueryInterface for an object that implements one
+// interface and its bases; the derived class says which identifiers it answers.
+template <typename Interface>
+class ComObject : public Interface {
    public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        *out = iid == IID_IUnknown ? static_cast<First*>(this) : interfaceFor(iid);
+        *out = iid == IID_IUnknown ? static_cast<Interface*>(this) : interfaceFor(iid);
         if (!*out) return E_NOINTERFACE;
         AddRef();
         return S_OK;
@@ -110,6 +110,27 @@ class ComObject : public First, public Others... {
 
    private:
     std::atomic<ULONG> references_{1};
+};
+
+// A further interface of an object, held as a member rather than a base: its
+// IUnknown is the owner's. Multiple inheritance would need this-adjusting
+// thunks, which GCC's link-time optimisation for Windows emits twice.
+template <typename Interface, typename Owner>
+class InterfacePart : public Interface {
+   public:
+    explicit InterfacePart(Owner& owner) noexcept : owner_(owner) {}
+    InterfacePart(const InterfacePart&) = delete;
+    InterfacePart& operator=(const InterfacePart&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        return owner_.QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+
+   protected:
+    virtual ~InterfacePart() = default;
+    Owner& owner_;
 };
 
 }  // namespace calderwynfell

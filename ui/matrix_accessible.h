@@ -12,7 +12,7 @@ namespace calderwynfell {
 
 class MainWindow;
 
-class MatrixAccessible final : public AccessibleObject<> {
+class MatrixAccessible final : public AccessibleObject {
    public:
     static ComRef<MatrixAccessible> create(MainWindow& window);
     // The window is going away: clients keep their references but get errors.

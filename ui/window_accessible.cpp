@@ -94,8 +94,8 @@ void WindowAccessible::disconnect() noexcept {
 
 void* WindowAccessible::interfaceFor(REFIID iid) {
     if (iid == IID_IDispatch || iid == IID_IAccessible) return static_cast<IAccessible*>(this);
-    if (iid == IID_IEnumVARIANT) return static_cast<IEnumVARIANT*>(this);
-    if (iid == IID_IOleWindow) return static_cast<IOleWindow*>(this);
+    if (iid == IID_IEnumVARIANT) return static_cast<IEnumVARIANT*>(&enumeration_);
+    if (iid == IID_IOleWindow) return static_cast<IOleWindow*>(&windowHandle_);
     return nullptr;
 }
 
@@ -283,52 +283,52 @@ HRESULT WindowAccessible::put_accValue(VARIANT, BSTR) {
     return E_NOTIMPL;
 }
 
-HRESULT WindowAccessible::Next(ULONG count, VARIANT* items, ULONG* fetched) {
+HRESULT WindowAccessible::Enumeration::Next(ULONG count, VARIANT* items, ULONG* fetched) {
     if (fetched) *fetched = 0;
-    CALDERWYNFELL_REQUIRE_CONNECTED();
+    if (!owner_.window_) return RPC_E_DISCONNECTED;
     if (!items) return E_POINTER;
     return guarded([&] {
         VariantList all;
-        addStandardChildren(*standard_, window_->hwnd, all);
+        addStandardChildren(*owner_.standard_, owner_.window_->hwnd, all);
         for (int element = 0; element < kPaintedElementCount; ++element) {
             VARIANT item;
-            giveInteger(window_->paintedChildId(element), &item);
+            giveInteger(owner_.window_->paintedChildId(element), &item);
             all.add(item);
         }
         ULONG given = 0;
-        for (; given < count && position_ < all.size(); ++given, ++position_)
-            items[given] = all.take(position_);
+        for (; given < count && owner_.position_ < all.size(); ++given, ++owner_.position_)
+            items[given] = all.take(owner_.position_);
         if (fetched) *fetched = given;
         return given == count ? S_OK : S_FALSE;
     });
 }
 
-HRESULT WindowAccessible::Skip(ULONG count) {
-    CALDERWYNFELL_REQUIRE_CONNECTED();
-    const ULONG total = static_cast<ULONG>(standardChildCount() + kPaintedElementCount);
-    position_ = std::min(position_ + count, total);
-    return position_ < total ? S_OK : S_FALSE;
+HRESULT WindowAccessible::Enumeration::Skip(ULONG count) {
+    if (!owner_.window_) return RPC_E_DISCONNECTED;
+    const ULONG total = static_cast<ULONG>(owner_.standardChildCount() + kPaintedElementCount);
+    owner_.position_ = std::min(owner_.position_ + count, total);
+    return owner_.position_ < total ? S_OK : S_FALSE;
 }
 
-HRESULT WindowAccessible::Reset() {
-    CALDERWYNFELL_REQUIRE_CONNECTED();
-    position_ = 0;
+HRESULT WindowAccessible::Enumeration::Reset() {
+    if (!owner_.window_) return RPC_E_DISCONNECTED;
+    owner_.position_ = 0;
     return S_OK;
 }
 
-HRESULT WindowAccessible::Clone(IEnumVARIANT** copy) {
+HRESULT WindowAccessible::Enumeration::Clone(IEnumVARIANT** copy) {
     if (copy) *copy = nullptr;
     return E_NOTIMPL;
 }
 
-HRESULT WindowAccessible::GetWindow(HWND* window) {
-    CALDERWYNFELL_REQUIRE_CONNECTED();
+HRESULT WindowAccessible::WindowHandle::GetWindow(HWND* window) {
+    if (!owner_.window_) return RPC_E_DISCONNECTED;
     if (!window) return E_POINTER;
-    *window = window_->hwnd;
+    *window = owner_.window_->hwnd;
     return S_OK;
 }
 
-HRESULT WindowAccessible::ContextSensitiveHelp(BOOL) {
+HRESULT WindowAccessible::WindowHandle::ContextSensitiveHelp(BOOL) {
     return E_NOTIMPL;
 }
 

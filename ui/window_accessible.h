@@ -35,23 +35,13 @@ inline constexpr int kLegendElement = 10;
 inline constexpr int kFootLineElement = 11;
 inline constexpr int kPaintedElementCount = 12;
 
-class WindowAccessible final : public AccessibleObject<IEnumVARIANT, IOleWindow> {
+class WindowAccessible final : public AccessibleObject {
    public:
     // Null when the standard client object cannot be had.
     static ComRef<WindowAccessible> create(MainWindow& window);
     void disconnect() noexcept;
 
     CALDERWYNFELL_IACCESSIBLE_METHODS;
-
-    // IEnumVARIANT: the standard object's children, then the painted elements.
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
-
-    // IOleWindow: how clients find the window behind the object.
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override;
 
    private:
     WindowAccessible(MainWindow& window, ComRef<IAccessible> standard)
@@ -65,6 +55,25 @@ class WindowAccessible final : public AccessibleObject<IEnumVARIANT, IOleWindow>
     MainWindow* window_;
     ComRef<IAccessible> standard_;
     ULONG position_ = 0;  // of the enumeration
+
+    // IEnumVARIANT: the standard object's children, then the painted elements.
+    class Enumeration final : public InterfacePart<IEnumVARIANT, WindowAccessible> {
+       public:
+        using InterfacePart::InterfacePart;
+        HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;
+        HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
+        HRESULT STDMETHODCALLTYPE Reset() override;
+        HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
+    };
+    // IOleWindow: how clients find the window behind the object.
+    class WindowHandle final : public InterfacePart<IOleWindow, WindowAccessible> {
+       public:
+        using InterfacePart::InterfacePart;
+        HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+        HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override;
+    };
+    Enumeration enumeration_{*this};
+    WindowHandle windowHandle_{*this};
 };
 
 }  // namespace calderwynfell
