@@ -40,6 +40,11 @@ if(MINGW)
   target_compile_options(calderwynfell_options INTERFACE -fstack-protector-strong)
   target_link_options(calderwynfell_options INTERFACE -fstack-protector-strong -Wl,--dynamicbase
                       -Wl,--high-entropy-va -Wl,--nxcompat)
+  # Windows 10 is the oldest system it runs on: a subsystem version below 6.0
+  # and no terminal-server awareness would have Remote Desktop hosts apply
+  # compatibility shims to the window.
+  target_link_options(calderwynfell_options INTERFACE -Wl,--tsaware -Wl,--major-subsystem-version,6
+                      -Wl,--minor-subsystem-version,0 -Wl,--major-os-version,6 -Wl,--minor-os-version,0)
   if(CMAKE_INTERPROCEDURAL_OPTIMIZATION AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # The release is linked whole (16 KB smaller, and quicker to build, since
     # code is generated once). GCC 12 fails with an internal error when it

@@ -24,8 +24,12 @@ IMPORTABLE = set(KNOWN_DLLS) | {"comctl32"}
 # Each brings more DLLs that every start would pay for; the program loads the
 # one command that needs them on demand instead.
 NOT_AT_START = {"comdlg32", "shell32", "ws2_32"}
-# IMAGE_DLLCHARACTERISTICS_: high-entropy ASLR, ASLR, DEP.
-HARDENING = {0x20: "HIGH_ENTROPY_VA", 0x40: "DYNAMIC_BASE", 0x100: "NX_COMPAT"}
+# IMAGE_DLLCHARACTERISTICS_: high-entropy ASLR, ASLR, DEP, and no compatibility
+# shims on Remote Desktop hosts.
+HARDENING = {0x20: "HIGH_ENTROPY_VA", 0x40: "DYNAMIC_BASE", 0x100: "NX_COMPAT", 0x8000: "TERMINAL_SERVER_AWARE"}
+# A build with stack canaries checks them in dozens of functions, each calling
+# the one failure function; without them there are none.
+MIN_CANARY_CHECKS = 20
 
 
 def utf16(text):
@@ -38,11 +42,27 @@ def hardening_faults(exe, pe):
         return [f"{EXE} is not a 64-bit PE"]
     characteristics = struct.unpack_from("<H", exe, optional + 70)[0]
     faults = [f"{EXE} lacks {name}" for bit, name in HARDENING.items() if not characteristics & bit]
+    subsystem = struct.unpack_from("<HH", exe, optional + 48)
+    if subsystem < (6, 0):
+        faults.append(f"{EXE} declares subsystem version {subsystem[0]}.{subsystem[1]}, older than 6.0")
     # ASLR needs the base relocations: a stripped relocation table pins the exe to its base.
     relocations = struct.unpack_from("<II", exe, optional + 112 + 5 * 8)
     if struct.unpack_from("<H", exe, pe + 22)[0] & 0x0001 or relocations[1] == 0:
         faults.append(f"{EXE} has no base relocations")
     return faults
+
+
+def stack_canary_checks(disassembly):
+    """The epilogues that compare the saved canary with the guard and call the
+    failure function when they differ, counted for the most called such function."""
+    code = [line.split("\t")[-1].strip() for line in disassembly.splitlines() if re.match(r"\s+[0-9a-f]+:\t", line)]
+    calls = {}
+    for compare, skip, call in zip(code, code[1:], code[2:]):
+        if re.match(r"sub\s+r\w+,QWORD PTR \[r\w+\]$", compare) and skip.startswith("je "):
+            target = re.match(r"call\s+(0x[0-9a-f]+)$", call)
+            if target:
+                calls[target.group(1)] = calls.get(target.group(1), 0) + 1
+    return max(calls.values(), default=0)
 
 
 def exe_faults(exe, version, objdump):
@@ -59,6 +79,11 @@ def exe_faults(exe, version, objdump):
         f.write(exe)
         f.flush()
         dump = subprocess.run([objdump, "-p", f.name], capture_output=True, text=True, check=True).stdout
+        code = subprocess.run([objdump, "-d", "-M", "intel", f.name], capture_output=True, text=True,
+                              check=True).stdout
+    canary_checks = stack_canary_checks(code)
+    if canary_checks < MIN_CANARY_CHECKS:
+        faults.append(f"{EXE} checks a stack canary in {canary_checks} places: built without -fstack-protector")
     dlls = re.findall(r"DLL Name: (\S+)", dump)
     if not dlls:
         faults.append(f"{EXE} shows no DLL imports")
@@ -81,6 +106,8 @@ def exe_faults(exe, version, objdump):
             faults.append(f"{EXE}: {key} is not {version}")
     if f'name="Calderwynfell.Cpp" version="{version}"'.encode() not in exe:
         faults.append(f"{EXE}: the manifest does not carry version {version}")
+    if b"<dpiAwareness" not in exe or b">PerMonitorV2, PerMonitor</dpiAwareness>" not in exe:
+        faults.append(f"{EXE}: the manifest does not declare PerMonitorV2 with PerMonitor as its fallback")
     return faults
 
 
