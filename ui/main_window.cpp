@@ -86,7 +86,7 @@ LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
                 onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
                 return 0;
             case WM_SETTINGCHANGE:
-            case WM_SYSCOLORCHANGE:
+            case WM_SYSCOLORCHANGE: onSystemChange(msg, wParam, lParam); break;
             case WM_THEMECHANGED: onColoursChanged(); break;
             case WM_CLOSE: onClose(); return 0;
             case WM_DESTROY: PostQuitMessage(0); return 0;

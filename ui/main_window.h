@@ -231,6 +231,7 @@ class MainWindow {
     // --- colours (main_window_colours.cpp) ---
     void applyPalette();
     void onColoursChanged();
+    void onSystemChange(UINT message, WPARAM wParam, LPARAM lParam);
 
     // --- detail list (main_window_list.cpp), detail line and clipboard (main_window_detail.cpp) ---
     LRESULT onListNotify(const NMHDR& header);

@@ -27,6 +27,14 @@ void MainWindow::applyPalette() {
     whiteBrush.reset(CreateSolidBrush(palette.editBackground));
 }
 
+// Only top-level windows hear of a colour or setting change; the common controls
+// must be told by their parent, or the list and its header keep stale colours.
+void MainWindow::onSystemChange(UINT message, WPARAM wParam, LPARAM lParam) {
+    for (const HWND child : controls)
+        if (child) SendMessageW(child, message, wParam, lParam);
+    onColoursChanged();
+}
+
 void MainWindow::onColoursChanged() {
     applyPalette();
     if (hwnd) RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);

@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <algorithm>
 #include <array>
@@ -91,6 +92,10 @@ constexpr FontDefinition kFonts[] = {
     {&MainWindow::smallFont, L"Microsoft YaHei UI", 11},
     {&MainWindow::smallBoldFont, L"Microsoft YaHei UI", 11, FW_BOLD},  // high-contrast cells
 };
+constexpr std::size_t kUiFont = 0;
+constexpr std::size_t kMonoFont = 1;
+static_assert(kFonts[kUiFont].field == &MainWindow::uiFont &&
+              kFonts[kMonoFont].field == &MainWindow::monoFont);
 
 struct Placement {
     int id, x, y, width, height;
@@ -160,8 +165,11 @@ void MainWindow::createControls() {
         }
         const HWND created = createControl(definition.id, definition.className, definition.style,
                                            definition.text, definition.exStyle);
-        if (definition.id == kStartEditId || definition.id == kEndEditId)
+        if (definition.id == kStartEditId || definition.id == kEndEditId) {
             SendMessageW(created, EM_LIMITTEXT, 32, 0);
+            // Addresses are typed in ASCII; a Chinese input method would turn "." into "。".
+            ImmAssociateContextEx(created, nullptr, 0);
+        }
         if (definition.id == kMatrixId)
             SetWindowLongPtrW(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
@@ -208,20 +216,23 @@ void MainWindow::createControls() {
     announcedMessage = message;
 }
 
+// The new fonts are made and handed to the controls before the old ones are
+// deleted: a control must never hold a deleted font, not even for a moment.
 void MainWindow::createFonts() {
-    deleteFonts();
-    for (const auto& font : kFonts) {
-        (this->*font.field)
-            .reset(CreateFontW(-scale(font.size), 0, 0, 0, font.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, font.face));
+    std::array<UniqueFont, std::size(kFonts)> fresh;
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        const FontDefinition& font = kFonts[i];
+        fresh[i].reset(CreateFontW(-scale(font.size), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face));
     }
     for (int id = kStartEditId; id < static_cast<int>(controls.size()); ++id) {
         if (!control(id)) continue;
         const bool mono = id == kStartEditId || id == kEndEditId;
-        SendMessageW(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(mono ? monoFont.get() : uiFont.get()),
-                     TRUE);
+        SendMessageW(control(id), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(fresh[mono ? kMonoFont : kUiFont].get()), TRUE);
     }
+    for (std::size_t i = 0; i < fresh.size(); ++i) this->*kFonts[i].field = std::move(fresh[i]);
 }
 
 void MainWindow::deleteFonts() {
