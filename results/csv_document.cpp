@@ -18,9 +18,8 @@ std::wstring csvLatency(const Result& result) {
 
 void appendLine(std::wstring& text, const Result& result) {
     const std::wstring fields[] = {
-        addressText(result.address),    statusWord(result.status),
-        csvLatency(result),             decimalText(result.attempts),
-        checkTimeText(result.checkedAt), result.note,
+        addressText(result.address),  statusWord(result.status),       csvLatency(result),
+        decimalText(result.attempts), checkTimeText(result.checkedAt), result.note,
     };
     bool first = true;
     for (const auto& field : fields) {
@@ -47,12 +46,15 @@ std::wstring quoteCsvField(const std::wstring& field) {
 }
 
 std::string buildCsvDocument(std::span<const Result> results) {
-    std::vector<Result> sorted(results.begin(), results.end());
-    std::sort(sorted.begin(), sorted.end(),
-              [](const Result& a, const Result& b) { return a.address < b.address; });
+    // Ordered through pointers: the records, notes included, are neither copied nor moved.
+    std::vector<const Result*> ordered;
+    ordered.reserve(results.size());
+    for (const Result& result : results) ordered.push_back(&result);
+    std::sort(ordered.begin(), ordered.end(),
+              [](const Result* a, const Result* b) { return a->address < b->address; });
 
     std::wstring text = kCsvHeader;
-    for (const auto& result : sorted) appendLine(text, result);
+    for (const Result* result : ordered) appendLine(text, *result);
 
     return "\xEF\xBB\xBF" + toUtf8(text);
 }
