@@ -12,15 +12,20 @@ trap stop_app_and_xvfb EXIT
 # shellcheck source=xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
-# require_test_bed NAME STATE: exits 77 (skipped), saying why, unless this runs
-# as root (Wine's ICMP needs it here) and the test bed in STATE is ready; then
-# sets silent to the test bed's silent range (CIDR).
-require_test_bed() {
-  local name=$1 state=$2 status
+# require_root NAME: exits 77 (skipped), saying why, unless this runs as root
+# (Wine's ICMP needs it here).
+require_root() {
   if [ "$(id -u)" -ne 0 ]; then
-    echo "$name: skipped: ICMP under Wine needs root here"
+    echo "$1: skipped: ICMP under Wine needs root here"
     exit 77
   fi
+}
+
+# require_test_bed NAME STATE: as require_root, and the test bed in STATE must
+# be ready; then sets silent to the test bed's silent range (CIDR).
+require_test_bed() {
+  local name=$1 state=$2 status
+  require_root "$name"
   read -r status _ silent < <(head -n 1 "$state" 2>/dev/null || echo "unavailable")
   if [ "$status" != ready ]; then
     echo "$name: skipped: no test bed ($(head -n 1 "$state" 2>/dev/null))"

@@ -18,10 +18,9 @@ driver_exe="$build/tests/e2e/e2e_driver.exe"
 marker="$build/tests/e2e/planted_marker.dll"
 folder="$build/planted"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "planted: skipped: ICMP under Wine needs root here"
-  exit 77
-fi
+# shellcheck source=../../scripts/lib/app_under_wine.sh
+source "$root/scripts/lib/app_under_wine.sh"
+require_root planted
 for f in "$exe" "$driver_exe" "$marker"; do
   [ -f "$f" ] || { echo "planted: $f is missing (scripts/package; build e2e_driver and planted_marker)" >&2; exit 1; }
 done
@@ -45,8 +44,6 @@ done
 [ ${#planted[@]} -gt 0 ] || { echo "planted: nothing to plant" >&2; exit 1; }
 echo "planted: ${planted[*]}"
 
-# shellcheck source=../../scripts/lib/app_under_wine.sh
-source "$root/scripts/lib/app_under_wine.sh"
 export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
 names=$(IFS=,; echo "${planted[*]}")
 export WINEDLLOVERRIDES="mscoree,mshtml=;$names=n,b"

@@ -117,6 +117,11 @@ class Suite:
         if self.untested() == 0:
             raise Failure(f"{key_name} came too late: every address was tested")
 
+    def press(self, control):
+        """Tab to a button and press Enter on it."""
+        self.tab_until(control)
+        key("Return")
+
     def tab_until(self, control, limit=20):
         for _ in range(limit):
             if self.o.ask("focus") == str(control):
@@ -174,8 +179,7 @@ class Suite:
 
     def tab_and_shift_tab(self):
         # Enter on 扫描设置 shows the option row; an arrow in the matrix selects, so copy opens.
-        self.tab_until(SETTINGS)
-        key("Return")
+        self.press(SETTINGS)
         self.o.ask(f"wait-state {TIMEOUT} 1 1 5000")
         self.tab_until(MATRIX)
         key("Right")
@@ -194,8 +198,7 @@ class Suite:
         self.focus_is(END_EDIT)
 
     def enter_on_buttons(self):
-        self.tab_until(NEXT)
-        key("Return")
+        self.press(NEXT)
         self.o.ask(f"wait-painted {PAGE} 2/2 5000")
         self.focus_is(COPY)  # the next-page button is disabled on the last page: the focus moved on
         key("shift+Tab")
@@ -203,18 +206,15 @@ class Suite:
         key("Return")
         self.o.ask(f"wait-painted {PAGE} 1/2 5000")
         self.focus_is(NEXT)
-        self.tab_until(COPY)
-        key("Return")
+        self.press(COPY)
         self.o.ask(f"wait-painted {DETAIL} 已复制 127.0.0.2 5000")
-        self.tab_until(LIST_VIEW)
-        key("Return")
+        self.press(LIST_VIEW)
         self.o.ask(f"wait-state {LIST} 1 1 5000")
         key("shift+Tab")
         self.focus_is(MATRIX_VIEW)
         key("Return")
         self.o.ask(f"wait-state {MATRIX} 1 1 5000")
-        self.tab_until(EXPORT)
-        key("Return")
+        self.press(EXPORT)
         self.o.ask("wait-dialog 1 20000")
         key("Escape")
         self.o.ask("wait-dialog 0 10000")
@@ -223,8 +223,7 @@ class Suite:
         self.tab_until(CONCURRENCY)
         key("Up")
         self.expect("concurrency", self.o.ask(f"text {CONCURRENCY}"), "16")
-        self.tab_until(SETTINGS)
-        key("Return")
+        self.press(SETTINGS)
         self.o.ask(f"wait-state {TIMEOUT} 0 1 5000")
 
     def start_and_stop_with_enter(self):
@@ -272,8 +271,7 @@ class Suite:
         key("Down")
         self.o.ask(f"wait-painted {DETAIL} {self.prefix}18 · 5000")
         # The list, reached by Tab: its selection row has the focus and the arrows go on from it.
-        self.tab_until(LIST_VIEW)
-        key("Return")
+        self.press(LIST_VIEW)
         self.o.ask(f"wait-state {LIST} 1 1 5000")
         self.tab_until(LIST)
         self.expect("list selected and focused rows", self.o.ask("list").split()[:2], ["17", "17"])

@@ -13,17 +13,14 @@ exe="$build/ui/Calderwynfell.exe"
 driver_exe="$build/tests/e2e/e2e_driver.exe"
 out="$build/e2e"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "e2e: skipped: ICMP under Wine needs root here"
-  exit 77
-fi
+# shellcheck source=../../scripts/lib/app_under_wine.sh
+source "$root/scripts/lib/app_under_wine.sh"
+require_root e2e
 for f in "$exe" "$driver_exe"; do
   [ -f "$f" ] || { echo "e2e: $f is missing (build Calderwynfell and e2e_driver)" >&2; exit 1; }
 done
 rm -rf "$out" && mkdir -p "$out"
 
-# shellcheck source=../../scripts/lib/app_under_wine.sh
-source "$root/scripts/lib/app_under_wine.sh"
 start_private_xvfb 200 249 || { echo "e2e: could not start Xvfb" >&2; exit 1; }
 
 fail() {
