@@ -226,6 +226,10 @@ class MainWindow {
     PaintedElement paintedElement(int element) const;
     long paintedChildId(int element) const { return childWindowCount + 1 + element; }
     void announceChanges();
+    struct TextChanges {
+        bool status, message;
+    };
+    TextChanges noteTextChanges();
     void raiseProgressValueChange(bool arrived);
 
     // --- colours (main_window_colours.cpp) ---

@@ -155,11 +155,7 @@ void MainWindow::announceScanEnd() {
     // The end says the status, the counts and any failure in one sentence; the changes
     // it covers are not announced again.
     if (announcer) announcer(hwnd, scanEndAnnouncement(statusText, countStatuses(results), message));
-    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kStatusElement));
-    if (message != announcedMessage)
-        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kFootLineElement));
-    announcedStatus = statusText;
-    announcedMessage = message;
+    noteTextChanges();
 }
 
 // Called once the window has handled a message, not inside the messages that
@@ -167,23 +163,29 @@ void MainWindow::announceScanEnd() {
 // when both change together.
 void MainWindow::announceChanges() {
     if (!hwnd || (statusText == announcedStatus && message == announcedMessage)) return;
-    const bool statusChanged = statusText != announcedStatus;
-    const bool messageChanged = message != announcedMessage;
     try {
-        announcedStatus = statusText;
-        announcedMessage = message;
-        if (statusChanged)
-            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kStatusElement));
-        if (messageChanged)
-            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kFootLineElement));
+        const TextChanges changed = noteTextChanges();
         if (!announcer) return;
-        if (messageChanged && !message.empty())
+        if (changed.message && !message.empty())
             announcer(hwnd, message);
-        else if (statusChanged)
+        else if (changed.status)
             announcer(hwnd, statusText);
     } catch (...) {
         // Out of memory: this change goes unspoken; the window carries on.
     }
+}
+
+// Tells MSAA clients which of the two lines changed since they were last told,
+// and records both as told.
+MainWindow::TextChanges MainWindow::noteTextChanges() {
+    const TextChanges changed{statusText != announcedStatus, message != announcedMessage};
+    if (changed.status)
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kStatusElement));
+    if (changed.message)
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kFootLineElement));
+    announcedStatus = statusText;
+    announcedMessage = message;
+    return changed;
 }
 
 void MainWindow::raiseProgressValueChange(bool arrived) {

@@ -15,8 +15,10 @@ bool hasClass(HWND control, const wchar_t* className) {
     return GetClassNameW(control, name, 16) > 0 && lstrcmpiW(name, className) == 0;
 }
 
-bool isEdit(HWND control) {
-    return hasClass(control, L"Edit");
+// Like the dialog manager, an edit reached this way has its text selected for retyping.
+void focusAndSelect(HWND control) {
+    SetFocus(control);
+    if (hasClass(control, L"Edit")) SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
 }  // namespace
@@ -36,9 +38,7 @@ void MainWindow::giveFocus(HWND control) {
         savedFocus = control;  // taken up on activation; never steal the foreground
         return;
     }
-    SetFocus(control);
-    // Like the dialog manager, an edit reached this way has its text selected for retyping.
-    if (isEdit(control)) SendMessageW(control, EM_SETSEL, 0, -1);
+    focusAndSelect(control);
 }
 
 HWND MainWindow::shownView() const {
@@ -53,9 +53,7 @@ void MainWindow::rememberFocus() {
 // The remembered control, or the first one Tab reaches: the start address at start-up.
 void MainWindow::restoreFocus() {
     const HWND target = isUsable(savedFocus) ? savedFocus : GetNextDlgTabItem(hwnd, nullptr, FALSE);
-    if (!isUsable(target)) return;
-    SetFocus(target);
-    if (isEdit(target)) SendMessageW(target, EM_SETSEL, 0, -1);
+    if (isUsable(target)) focusAndSelect(target);
 }
 
 void MainWindow::onActivate(WPARAM wParam) {
