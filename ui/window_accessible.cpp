@@ -259,8 +259,9 @@ HRESULT WindowAccessible::accHitTest(long x, long y, VARIANT* child) {
     return guarded([&] {
         POINT point{x, y};
         ScreenToClient(window_->hwnd, &point);
+        const std::vector<PaintedElement> elements = window_->paintedElements();
         for (int element = kPaintedElementCount - 1; element >= 0; --element) {
-            const RECT rect = window_->paintedElement(element).rect;
+            const RECT& rect = elements[static_cast<std::size_t>(element)].rect;
             if (PtInRect(&rect, point)) return giveInteger(window_->paintedChildId(element), child);
         }
         return hit;
