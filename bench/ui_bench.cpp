@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "ui/app.h"
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 #include "results/result_view.h"
 #include "ui/main_window.h"
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 #include "ui/main_window.h"
 
 namespace calderwynfell {

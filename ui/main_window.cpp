@@ -2,6 +2,7 @@
 
 #include "core/icmp_probe.h"
 #include "results/export_command.h"
+#include "ui/accessibility/accessibility_services.h"
 #include "ui/system_services.h"
 
 namespace calderwynfell {

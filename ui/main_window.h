@@ -17,10 +17,10 @@
 #include "core/result.h"
 #include "core/scan_engine.h"
 #include "results/result_view.h"
-#include "ui/matrix_accessible.h"
+#include "ui/accessibility/matrix_accessible.h"
 #include "ui/palette.h"
 #include "ui/win_handles.h"
-#include "ui/window_accessible.h"
+#include "ui/accessibility/window_accessible.h"
 
 namespace calderwynfell {
 

@@ -1,18 +1,12 @@
 #pragma once
-// The production side of the window's accessibility and colour seams.
+// The production side of the window's colour seams.
 
 #include <windows.h>
-
-#include <string>
 
 #include "ui/palette.h"
 
 namespace calderwynfell {
 
-// Dynamic Annotation of the control's client object (IAccPropServices).
-HRESULT annotateAccessibleName(HWND control, const wchar_t* name);
-// A UI Automation notification, when uiautomationcore.dll offers it (Windows 10 1709+).
-void raiseUiaNotification(HWND window, const std::wstring& text);
 // SPI_GETHIGHCONTRAST reports HCF_HIGHCONTRASTON.
 bool systemHighContrast();
 SystemColours currentSystemColours();

@@ -2,13 +2,13 @@
 // accessibleObjectFromWindow (the window answers with lresultFromObject), and
 // the main window's standard client object made by createStdAccessibleObject.
 
-#include "ui/accessibility_api.h"
+#include "ui/accessibility/accessibility_api.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 #include "ui_harness.h"
 
 namespace calderwynfell::test {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/platform.h"
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 
 namespace calderwynfell::test {
 

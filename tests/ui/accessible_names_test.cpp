@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 #include "ui_harness.h"
 
 namespace calderwynfell::test {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 #include "ui/matrix_geometry.h"
 #include "ui_harness.h"
 

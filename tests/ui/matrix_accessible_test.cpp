@@ -15,7 +15,7 @@
 #include "core/platform.h"
 #include "design_colours.h"
 #include "results/selection_text.h"
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 #include "ui/matrix_geometry.h"
 #include "views_support.h"
 

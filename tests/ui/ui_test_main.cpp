@@ -12,7 +12,7 @@
 #include "doc_screenshots.h"
 
 #include "ui/app.h"
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], calderwynfell::test::kReadMatrixSwitch) == 0)

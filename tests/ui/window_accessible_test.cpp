@@ -13,7 +13,7 @@
 
 #include "accessible_client.h"
 #include "core/platform.h"
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 #include "ui_harness.h"
 
 namespace calderwynfell::test {

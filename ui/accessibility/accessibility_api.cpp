@@ -1,4 +1,4 @@
-#include "ui/accessibility_api.h"
+#include "ui/accessibility/accessibility_api.h"
 
 #include "core/system_library.h"
 

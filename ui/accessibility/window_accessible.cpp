@@ -1,10 +1,10 @@
-#include "ui/window_accessible.h"
+#include "ui/accessibility/window_accessible.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "ui/accessibility_api.h"
-#include "ui/accessible_values.h"
+#include "ui/accessibility/accessibility_api.h"
+#include "ui/accessibility/accessible_values.h"
 #include "ui/main_window.h"
 
 namespace calderwynfell {

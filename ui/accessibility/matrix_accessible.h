@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
-#include "ui/accessible_object.h"
+#include "ui/accessibility/accessible_object.h"
 
 namespace calderwynfell {
 

@@ -3,14 +3,14 @@
 #include <initguid.h>
 #include <oleacc.h>
 
-#include "ui/matrix_accessible.h"
+#include "ui/accessibility/matrix_accessible.h"
 
 #include <string>
 
 #include "results/accessible_text.h"
 #include "results/result_view.h"
-#include "ui/accessibility_api.h"
-#include "ui/accessible_values.h"
+#include "ui/accessibility/accessibility_api.h"
+#include "ui/accessibility/accessible_values.h"
 #include "ui/main_window.h"
 #include "ui/matrix_geometry.h"
 

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "ui/accessible_object.h"
+#include "ui/accessibility/accessible_object.h"
 
 namespace calderwynfell {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
-#include "ui/com_object.h"
+#include "ui/accessibility/com_object.h"
 
 // The IAccessible methods, declared in a class that implements them.
 #define CALDERWYNFELL_IACCESSIBLE_METHODS                                                                  \
