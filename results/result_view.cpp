@@ -75,11 +75,12 @@ int clampPage(int page, std::size_t viewSize) {
 }
 
 int findRowByAddress(const std::vector<Result>& results, const std::vector<std::int32_t>& view,
-                     std::wstring_view typed, bool partial, int start) {
+                     std::wstring_view typed, bool partial, int start, bool wrap) {
     const auto count = static_cast<int>(view.size());
     if (count == 0) return -1;
     if (start < 0 || start >= count) start = 0;
-    for (int step = 0; step < count; ++step) {
+    const int rows = wrap ? count : count - start;
+    for (int step = 0; step < rows; ++step) {
         const int row = (start + step) % count;
         const std::wstring text =
             addressText(results[static_cast<std::size_t>(view[static_cast<std::size_t>(row)])].address);

@@ -48,10 +48,11 @@ int lastPage(std::size_t viewSize);
 // The page lowered to the last page when it is past it; never raised.
 int clampPage(int page, std::size_t viewSize);
 
-// Typing in the detail list: the first row, from `start` on and wrapping round, whose
-// address text begins with `typed` (or equals it when not `partial`); -1 when none does.
+// Typing in the detail list: the first row, from `start` on (from row 0 when out of
+// range) and wrapping round to row 0 only when `wrap`, whose address text begins
+// with `typed` (or equals it when not `partial`); -1 when none does.
 int findRowByAddress(const std::vector<Result>& results, const std::vector<std::int32_t>& view,
-                     std::wstring_view typed, bool partial, int start);
+                     std::wstring_view typed, bool partial, int start, bool wrap);
 
 bool hasPreviousPage(int page, bool listMode);
 bool hasNextPage(int page, std::size_t viewSize, bool listMode);

@@ -22,7 +22,21 @@ std::wstring cellText(const Result& entry, int column) {
     }
 }
 
+// LVFI_SUBSTRING, the newer name comctl32 uses for the prefix search of
+// LVFI_PARTIAL; not in every SDK's headers.
+constexpr UINT kFindSubstring = 0x0004;
+// Searches that name a text: a whole address, or a beginning of one.
+constexpr UINT kTextSearches = LVFI_STRING | LVFI_PARTIAL | kFindSubstring;
+
 }  // namespace
+
+// Typing in the list, or LVM_FINDITEM: the row whose address matches, or -1.
+LRESULT MainWindow::onListFind(const NMLVFINDITEMW& find) const {
+    const UINT flags = find.lvfi.flags;
+    if (!(flags & kTextSearches) || !find.lvfi.psz) return -1;
+    const bool prefix = (flags & (LVFI_PARTIAL | kFindSubstring)) != 0;
+    return findRowByAddress(results, view, find.lvfi.psz, prefix, find.iStart, (flags & LVFI_WRAP) != 0);
+}
 
 LRESULT MainWindow::onListNotify(const NMHDR& header) {
     if (header.idFrom != kDetailListId) return 0;
@@ -45,13 +59,7 @@ LRESULT MainWindow::onListNotify(const NMHDR& header) {
                 selectResult(view[static_cast<std::size_t>(change.iItem)]);
             return 0;
         }
-        case LVN_ODFINDITEMW: {
-            // Typing in the list: the row whose address begins with what was typed, or -1.
-            const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
-            if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
-            return findRowByAddress(results, view, find.lvfi.psz, (find.lvfi.flags & LVFI_PARTIAL) != 0,
-                                    find.iStart);
-        }
+        case LVN_ODFINDITEMW: return onListFind(reinterpret_cast<const NMLVFINDITEMW&>(header));
         case NM_DBLCLK: copySelectedAddress(); return 0;
         case NM_SETFOCUS: syncListSelection(); return 0;  // the arrow keys go on from the selection
         case LVN_COLUMNCLICK: sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); return 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/platform.h"
+
 namespace calderwynfell {
 namespace {
 
@@ -149,24 +151,27 @@ TEST(Pages, ClampAndButtons) {
 }
 
 // The view lists 10.0.0.12, .1, .11, .2 (a list order); typing searches it from a row on.
-TEST(FindRowByAddress, PrefixOrWholeFromTheStartRowWrappingRound) {
+TEST(FindRowByAddress, PrefixOrWholeFromTheStartRowWrappingOnlyWhenAsked) {
     const std::vector<Result> table = {
         entry(0x0A000001, ProbeStatus::Online), entry(0x0A000002, ProbeStatus::Online),
         entry(0x0A00000B, ProbeStatus::Online), entry(0x0A00000C, ProbeStatus::Online)};
     const std::vector<std::int32_t> view = {3, 0, 2, 1};
     const struct {
         const wchar_t* typed;
-        bool partial;
+        bool partial, wrap;
         int start, row;
     } cases[] = {
-        {L"10.0.0.1", true, 0, 0},  {L"10.0.0.1", true, 1, 1}, {L"10.0.0.1", true, 3, 0},
-        {L"10.0.0.1", false, 0, 1}, {L"10.0.0.2", true, 2, 3}, {L"10.0.0.3", true, 0, -1},
-        {L"10.0.0.11", true, 9, 2}, {L"", true, 2, 2},         {L"10.0.0.12x", true, 0, -1},
+        {L"10.0.0.1", true, true, 0, 0},    {L"10.0.0.1", true, true, 1, 1},
+        {L"10.0.0.1", true, true, 3, 0},    {L"10.0.0.1", true, false, 3, -1},
+        {L"10.0.0.1", false, true, 0, 1},   {L"10.0.0.2", true, true, 2, 3},
+        {L"10.0.0.3", true, true, 0, -1},   {L"10.0.0.11", true, true, 9, 2},
+        {L"", true, false, 2, 2},           {L"10.0.0.12x", true, true, 0, -1},
+        {L"10.0.0.12", false, false, 0, 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(findRowByAddress(table, view, c.typed, c.partial, c.start), c.row)
-            << c.typed << " from " << c.start;
-    EXPECT_EQ(findRowByAddress(table, {}, L"1", true, 0), -1);
+        EXPECT_EQ(findRowByAddress(table, view, c.typed, c.partial, c.start, c.wrap), c.row)
+            << toUtf8(c.typed) << " from " << c.start << (c.wrap ? " wrapping" : "");
+    EXPECT_EQ(findRowByAddress(table, {}, L"1", true, 0, true), -1);
 }
 
 }  // namespace

@@ -296,6 +296,37 @@ TEST_F(ListTest, TypingAnAddressSelectsItsRow) {
     }
 }
 
+// LVM_FINDITEM asks the owner with its flags: prefix or whole, wrapping or not.
+TEST_F(ListTest, FindItemAnswersWhatWasAsked) {
+    loadLoopbackRange(w, 20);
+    w.command(kListViewButtonId);
+    constexpr UINT kSubstring = 0x0004;  // LVFI_SUBSTRING
+    const struct {
+        UINT flags;
+        int from;
+        const wchar_t* text;
+        int row;
+    } cases[] = {
+        {kSubstring | LVFI_WRAP, 1, L"127.0.0.1", 9},
+        {LVFI_PARTIAL, 6, L"127.0.0.5", -1},
+        {LVFI_PARTIAL | LVFI_WRAP, 6, L"127.0.0.5", 4},
+        {kSubstring, -1, L"127.0.0.2", 1},
+        {LVFI_STRING, -1, L"127.0.0.1", 0},
+        {LVFI_STRING, -1, L"127.0.0", -1},
+        {LVFI_STRING | LVFI_WRAP, 12, L"127.0.0.2", 1},
+        {LVFI_STRING, 12, L"127.0.0.2", -1},
+    };
+    for (const auto& c : cases) {
+        LVFINDINFOW find{};
+        find.flags = c.flags;
+        find.psz = c.text;
+        EXPECT_EQ(
+            SendMessageW(list(), LVM_FINDITEMW, static_cast<WPARAM>(c.from), reinterpret_cast<LPARAM>(&find)),
+            c.row)
+            << toUtf8(c.text) << " flags " << c.flags << " from " << c.from;
+    }
+}
+
 TEST_F(ListTest, SelectionGoesBothWaysAndDoubleClicksCopy) {
     w.setRange(L"127.0.0.1", L"127.0.0.8");
     ASSERT_TRUE(w.scanToEnd());
