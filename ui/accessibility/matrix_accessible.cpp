@@ -181,8 +181,11 @@ HRESULT MatrixAccessible::accSelect(long flags, VARIANT child) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
     const int cell = cellOf(child);
     if (cell == kInvalid || (flags & ~SELFLAG_VALID)) return E_INVALIDARG;
-    if (flags & SELFLAG_TAKEFOCUS) SetFocus(matrixWindow());
-    if (cell < 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_ADDSELECTION))) return S_OK;
+    // A hidden matrix (the list is shown) cannot take the keyboard focus; it stays where it is.
+    const bool focusable = window_->isUsable(matrixWindow());
+    if ((flags & SELFLAG_TAKEFOCUS) && focusable) window_->giveFocus(matrixWindow());
+    if (cell < 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_ADDSELECTION)))
+        return focusable || !(flags & SELFLAG_TAKEFOCUS) ? S_OK : S_FALSE;
     return guarded([&] {
         window_->selectMatrixCell(cell);
         return S_OK;
