@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -136,8 +138,9 @@ class MainWindow {
     // activated again, and the one that had it when the scan started.
     HWND savedFocus = nullptr;
     HWND focusBeforeScan = nullptr;
-    // The main window's accessible object; its painted elements follow the child windows.
-    ComRef<WindowAccessible> windowAccessible;
+    // The main window's accessible objects, one per request, until they go or the window does;
+    // the ids of its painted elements follow those of the child windows.
+    std::vector<WindowAccessible*> windowAccessibles;
     int childWindowCount = 0;
     // What screen readers were last told, and when the progress value last changed for them.
     std::wstring announcedStatus = statusText;
@@ -224,7 +227,12 @@ class MainWindow {
     LRESULT onWindowGetObject(WPARAM flags, LPARAM objectId);
     std::vector<PaintedElement> paintedElements() const;
     PaintedElement paintedElement(int element) const;
+    RECT paintedElementRect(int element) const;
     long paintedChildId(int element) const { return childWindowCount + 1 + element; }
+    std::vector<WindowChild> windowChildren() const;
+    accessible::ChildBox windowChildBox(const WindowChild& child) const;
+    RECT statusBarRect() const;
+    int navigateStatusParts(int element, accessible::Direction direction) const;
     void announceChanges();
     struct TextChanges {
         bool status, message;
@@ -239,6 +247,7 @@ class MainWindow {
 
     // --- detail list (main_window_list.cpp), detail line and clipboard (main_window_detail.cpp) ---
     LRESULT onListNotify(const NMHDR& header);
+    LRESULT onListFind(const NMLVFINDITEMW& find) const;
     void copySelectedAddress();
 
     // --- export (results/export_command_ui.cpp) ---

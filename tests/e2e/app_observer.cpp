@@ -12,7 +12,8 @@
 //   text <id>                     a control's text
 //   rect <id>                     a control's screen rectangle (0: the client area): left top right bottom
 //   list                          detail list: "selected focused top count"
-//   painted                       the window's painted elements through MSAA, one "role|name|value" each
+//   painted                       the window's painted elements through MSAA, the status bar's
+//                                 parts among them, one "role|name|value" each
 //   wait-painted <i> <prefix> <ms>  until painted element i's name begins with prefix (spaces allowed)
 //   wait-change <i> <ms>          until painted element i's name differs from what it is now
 //   guard                         ok only when both address fields hold loopback or test bed addresses
@@ -71,6 +72,43 @@ std::vector<std::string> words(const std::string& line) {
     return out;
 }
 
+VARIANT self() {
+    VARIANT id;
+    VariantInit(&id);
+    id.vt = VT_I4;
+    id.lVal = CHILDID_SELF;
+    return id;
+}
+
+long role(IAccessible* object, const VARIANT& child) {
+    VARIANT role;
+    VariantInit(&role);
+    object->get_accRole(child, &role);
+    return role.vt == VT_I4 ? role.lVal : -1;
+}
+
+std::vector<VARIANT> children(IAccessible* object) {
+    long count = 0;
+    object->get_accChildCount(&count);
+    std::vector<VARIANT> items(static_cast<std::size_t>(count));
+    long got = 0;
+    AccessibleChildren(object, 0, count, items.data(), &got);
+    items.resize(static_cast<std::size_t>(got));
+    return items;
+}
+
+// "role|name|value" of one simple element.
+std::wstring describe(IAccessible* object, const VARIANT& child) {
+    BSTR name = nullptr, value = nullptr;
+    object->get_accName(child, &name);
+    object->get_accValue(child, &value);
+    std::wstring line =
+        std::to_wstring(role(object, child)) + L"|" + (name ? name : L"") + L"|" + (value ? value : L"");
+    SysFreeString(name);
+    SysFreeString(value);
+    return line;
+}
+
 class Observer {
    public:
     explicit Observer(HWND main) : main_(main), thread_(GetWindowThreadProcessId(main, nullptr)) {}
@@ -112,31 +150,22 @@ class Observer {
                std::to_string(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     }
 
-    // The VT_I4 children of the window's accessible object: what it paints itself.
+    // What the window paints itself, through its accessible object: the simple
+    // children, and the parts of the status bar at the foot.
     std::vector<std::wstring> painted() const {
         std::vector<std::wstring> lines;
         IAccessible* object = nullptr;
         if (FAILED(AccessibleObjectFromWindow(main_, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                               reinterpret_cast<void**>(&object))))
             return lines;
-        long count = 0;
-        object->get_accChildCount(&count);
-        std::vector<VARIANT> children(static_cast<std::size_t>(count));
-        long got = 0;
-        AccessibleChildren(object, 0, count, children.data(), &got);
-        for (long i = 0; i < got; ++i) {
-            VARIANT& child = children[static_cast<std::size_t>(i)];
-            if (child.vt == VT_I4) {
-                VARIANT role;
-                VariantInit(&role);
-                BSTR name = nullptr, value = nullptr;
-                object->get_accRole(child, &role);
-                object->get_accName(child, &name);
-                object->get_accValue(child, &value);
-                lines.push_back(std::to_wstring(role.vt == VT_I4 ? role.lVal : -1) + L"|" +
-                                (name ? name : L"") + L"|" + (value ? value : L""));
-                SysFreeString(name);
-                SysFreeString(value);
+        for (VARIANT& child : children(object)) {
+            if (child.vt == VT_I4) lines.push_back(describe(object, child));
+            IAccessible* part = nullptr;
+            if (child.vt == VT_DISPATCH && child.pdispVal &&
+                SUCCEEDED(child.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&part)))) {
+                if (role(part, self()) == ROLE_SYSTEM_STATUSBAR)
+                    for (VARIANT& item : children(part)) lines.push_back(describe(part, item));
+                part->Release();
             }
             VariantClear(&child);
         }

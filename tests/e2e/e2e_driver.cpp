@@ -239,7 +239,7 @@ int readMatrixAccessibly(HWND main) {
     SysFreeString(name);
     if (parent) parent->Release();
     if (matrix) matrix->Release();
-    // The window's own object wraps the standard one: its controls, then its 12 painted texts.
+    // The window's own object: its controls among its painted texts and the status bar.
     IAccessible* window = nullptr;
     long children = 0;
     const bool windowRead = SUCCEEDED(AccessibleObjectFromWindow(main, static_cast<DWORD>(OBJID_CLIENT),

@@ -18,7 +18,7 @@ MATRIX_VIEW, LIST_VIEW, ONLINE_ONLY, EXPORT, PREVIOUS, NEXT, COPY = 110, 111, 11
 LIST, MATRIX = 117, 118
 # Painted elements of the window's accessible object, in reading order.
 CARD_UNTESTED, PAGE, DETAIL, STATUS, FOOT = 3, 6, 7, 9, 11
-ROLE_STATUSBAR, ROLE_ALERT, ROLE_PROGRESSBAR = 23, 8, 48
+ROLE_TEXT, ROLE_ALERT, ROLE_PROGRESSBAR = 41, 8, 48
 LOOPBACK = ("127.0.0.1", "127.0.1.44")  # 300 addresses: two matrix pages
 
 
@@ -159,11 +159,11 @@ class Suite:
     def painted_after_a_scan(self):
         painted = self.o.painted()
         self.expect("painted elements", len(painted), 12)
-        self.expect("address card", painted[0], ("41", "地址", "300"))
+        self.expect("address card", painted[0], (str(ROLE_TEXT), "地址", "300"))
         self.expect("progress", painted[8], (str(ROLE_PROGRESSBAR), "扫描进度", "100%"))
-        self.expect("status", painted[STATUS], (str(ROLE_STATUSBAR), "扫描完成 · 300 / 300", ""))
+        self.expect("status", painted[STATUS], (str(ROLE_TEXT), "扫描完成 · 300 / 300", ""))
         self.expect("page", painted[PAGE][1], "1/2")
-        self.expect("foot line", painted[FOOT], ("41", "无响应不等于离线，设备可能禁用了 Ping。", ""))
+        self.expect("foot line", painted[FOOT], (str(ROLE_TEXT), "无响应不等于离线，设备可能禁用了 Ping。", ""))
 
     def reversed_range_is_an_alert(self):
         self.back_to_start_field()

@@ -298,6 +298,21 @@ TEST_F(MatrixAccessibleTest, SelectAndDefaultActionTakeTheClickAndCopyPaths) {
     EXPECT_EQ(window().detail, L"已复制 127.0.0.8");
 }
 
+// With the list shown the matrix is hidden: a selection there selects the address,
+// and the keyboard focus stays in the list.
+TEST_F(MatrixAccessibleTest, SelectingInTheHiddenMatrixLeavesTheFocusWhereItIs) {
+    load(300);
+    auto object = accessible();
+    ASSERT_TRUE(object);
+    w.command(kListViewButtonId);
+    SetFocus(w.control(kDetailListId));
+    EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, childVariant(4)), S_OK);
+    EXPECT_EQ(window().selectedIndex, 3);
+    EXPECT_EQ(GetFocus(), w.control(kDetailListId));
+    EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS, childVariant(4)), S_FALSE);
+    EXPECT_EQ(GetFocus(), w.control(kDetailListId));
+}
+
 TEST_F(MatrixAccessibleTest, ProgressTickRaisesOneReorderOnlyForResultsOnTheShownPage) {
     load(600);
     KillTimer(w.hwnd(), kProgressTimerId);
@@ -363,50 +378,13 @@ TEST(MatrixAccessibleLifetime, LeftoverReferenceGetsDisconnectedErrors) {
             << i << ": 0x" << std::hex << results[i];
 }
 
-// Runs this executable as the client; the window keeps pumping, since COM calls
-// from the other process arrive as messages on this thread.
-std::string readFromOutside(WindowUnderTest& w) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16)) return "no pipe";
-    const UniqueFile reader(readEnd), writer(writeEnd);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" --read-matrix " +
-                               std::to_wstring(reinterpret_cast<INT_PTR>(w.control(kMatrixId)));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return "no process";
-    const UniqueFile processHandle(process.hProcess), threadHandle(process.hThread);
-    const bool ended =
-        w.pumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 30000);
-    if (!ended) TerminateProcess(process.hProcess, 9);
-    std::string output;
-    DWORD available = 0;
-    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        char buffer[4096];
-        DWORD got = 0;
-        if (!ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) || got == 0) break;
-        for (DWORD i = 0; i < got; ++i)
-            if (buffer[i] != '\r') output.push_back(buffer[i]);  // the client's stdout is in text mode
-    }
-    return output;
-}
-
 TEST_F(MatrixAccessibleTest, AnotherProcessReadsTheCellsAndSelectsOne) {
     load(300);
     window().selectResult(1);
     const RECT cell = screenCell(1);
-    const std::string output = readFromOutside(w);
+    const std::string output = askFromOutside(w, "read-matrix", matrixWindow());
     const std::string expected =
-        "found 0x00000000\nchildren 256\nrole " + std::to_string(ROLE_SYSTEM_TABLE) + "\nstate " +
+        "children 256\nrole " + std::to_string(ROLE_SYSTEM_TABLE) + "\nstate " +
         // load() put the focus in the matrix, so its selected cell is the focused one.
         std::to_string(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_SELECTED |
                        STATE_SYSTEM_FOCUSED) +

@@ -15,8 +15,8 @@
 #include "ui/accessibility/com_object.h"
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], calderwynfell::test::kReadMatrixSwitch) == 0)
-        return calderwynfell::test::readMatrixFromOutside(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], calderwynfell::test::kClientSwitch) == 0)
+        return calderwynfell::test::runAccessibleClient(argc, argv);
     // Without a window manager Wine waits two seconds for every managed window it hides or
     // destroys; unmanaged ones skip that. Read when the X11 driver loads, so before any window.
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

@@ -1,6 +1,7 @@
-// The main window through MSAA, in-process: the child controls as the standard
-// object gives them, then what the window paints, with exact texts, roles and
-// places; the focused control; and the events that tell of changes.
+// The main window through MSAA: what it paints, with exact texts, roles and
+// places; its children in reading order, walked and enumerated from another
+// process as a screen reader does; the status bar at its foot; the focused
+// control; and the events that tell of changes.
 
 #include <windows.h>
 #include <oleacc.h>
@@ -42,34 +43,6 @@ ComRef<IAccessible> windowObject(HWND window) {
     return object;
 }
 
-struct Children {
-    std::vector<HWND> controls;  // behind the VT_DISPATCH children
-    std::vector<long> painted;   // the VT_I4 ones
-};
-
-Children childrenOf(IAccessible& object) {
-    long count = 0;
-    object.get_accChildCount(&count);
-    std::vector<VARIANT> items(static_cast<std::size_t>(count));
-    long got = 0;
-    AccessibleChildren(&object, 0, count, items.data(), &got);
-    Children children;
-    for (long i = 0; i < got; ++i) {
-        VARIANT& item = items[static_cast<std::size_t>(i)];
-        if (item.vt == VT_I4) children.painted.push_back(item.lVal);
-        if (item.vt == VT_DISPATCH) {
-            ComRef<IAccessible> child;
-            HWND window = nullptr;
-            if (item.pdispVal && SUCCEEDED(item.pdispVal->QueryInterface(
-                                     IID_IAccessible, reinterpret_cast<void**>(child.put()))))
-                WindowFromAccessibleObject(child.get(), &window);
-            children.controls.push_back(window);
-        }
-        VariantClear(&item);
-    }
-    return children;
-}
-
 Element elementOf(IAccessible& object, long id) {
     VARIANT role;
     BSTR name = nullptr, value = nullptr;
@@ -94,7 +67,7 @@ Box onScreen(HWND window, RECT units) {
 
 constexpr long kText = ROLE_SYSTEM_STATICTEXT;
 
-TEST(WindowAccessible, ControlsThenThePaintedTextsInReadingOrder) {
+TEST(WindowAccessible, PaintedTextsRolesAndPlaces) {
     WindowUnderTest w;  // 600 x 589 client at 96 DPI: W = 600, H = 589
     ASSERT_EQ(w.window.dpi, 96);
     const std::vector<Element> cards = {{kText, L"地址", L"254"},
@@ -112,7 +85,7 @@ TEST(WindowAccessible, ControlsThenThePaintedTextsInReadingOrder) {
           {kText, L"1/1", L""},
           {kText, L"点击地址查看详情，双击复制 IP", L""},
           {ROLE_SYSTEM_PROGRESSBAR, L"扫描进度", L"0%"},
-          {ROLE_SYSTEM_STATUSBAR, L"就绪 · F5 开始扫描 · 0 / 254", L""},
+          {kText, L"就绪 · F5 开始扫描 · 0 / 254", L""},
           {kText, L"绿 在线 / 灰 无响应", L""},
           {ROLE_SYSTEM_ALERT, L"结束 IP 不能小于起始 IP。", L""}}},
         {L"127.0.0.1",
@@ -121,10 +94,11 @@ TEST(WindowAccessible, ControlsThenThePaintedTextsInReadingOrder) {
           {kText, L"1/1", L""},
           {kText, L"点击地址查看详情，双击复制 IP", L""},
           {ROLE_SYSTEM_PROGRESSBAR, L"扫描进度", L"100%"},
-          {ROLE_SYSTEM_STATUSBAR, L"扫描完成 · 4 / 4", L""},
+          {kText, L"扫描完成 · 4 / 4", L""},
           {kText, L"绿 在线 / 灰 无响应", L""},
           {kText, L"无响应不等于离线，设备可能禁用了 Ping。", L""}}},
     };
+    const long base = w.window.paintedChildId(0);
     for (const auto& c : cases) {
         SCOPED_TRACE(toUtf8(c.end));
         w.setRange(c.start, c.end);
@@ -132,14 +106,10 @@ TEST(WindowAccessible, ControlsThenThePaintedTextsInReadingOrder) {
         ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }));
         const auto object = windowObject(w.hwnd());
         ASSERT_TRUE(object);
-        const Children children = childrenOf(*object);
-        std::vector<HWND> expectedControls;
-        for (HWND child = GetWindow(w.hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            expectedControls.push_back(child);
-        EXPECT_EQ(children.controls, expectedControls);
-        ASSERT_EQ(children.painted.size(), 12u);
+        // The status line, legend and foot line are the status bar's parts, and still
+        // answer here under the ids the events about them name.
         std::vector<Element> painted;
-        for (const long id : children.painted) painted.push_back(elementOf(*object, id));
+        for (long id = base; id < base + 12; ++id) painted.push_back(elementOf(*object, id));
         std::vector<Element> expected = cards;
         if (c.after[4].name.starts_with(L"扫描完成"))
             expected = {{kText, L"地址", L"4"},
@@ -151,13 +121,164 @@ TEST(WindowAccessible, ControlsThenThePaintedTextsInReadingOrder) {
         EXPECT_EQ(painted, expected);
 
         // Painted rectangles, on screen: card 0 (caption and figure) and the status line.
-        EXPECT_EQ(locationOf(*object, children.painted[0]), onScreen(w.hwnd(), {17, 102, 131, 142}));
+        EXPECT_EQ(locationOf(*object, base), onScreen(w.hwnd(), {17, 102, 131, 142}));
         const Box status = onScreen(w.hwnd(), {24, 589 - 40, 600 - 171, 589 - 19});
-        EXPECT_EQ(locationOf(*object, children.painted[9]), status);
+        EXPECT_EQ(locationOf(*object, base + 9), status);
         VARIANT hit;
-        ASSERT_EQ(object->accHitTest((status[0] + status[2]) / 2, (status[1] + status[3]) / 2, &hit), S_OK);
-        EXPECT_EQ(hit.vt == VT_I4 ? hit.lVal : -1, children.painted[9]);
+        const Box card = onScreen(w.hwnd(), {17, 102, 131, 142});
+        ASSERT_EQ(object->accHitTest((card[0] + card[2]) / 2, (card[1] + card[3]) / 2, &hit), S_OK);
+        EXPECT_EQ(hit.vt == VT_I4 ? hit.lVal : -1, base);
     }
+}
+
+// What the client process prints for a child: c<control id>, #<child id> or bar.
+std::string painted(long id) {
+    return "#" + std::to_string(id);
+}
+
+TEST(WindowAccessible, WalkingEitherWayVisitsWhatTheEnumerationListsInReadingOrder) {
+    WindowUnderTest w;
+    const long p = w.window.paintedChildId(0);
+    std::string expected;
+    for (const std::string& child :
+         {std::string("c101"), std::string("c102"), std::string("c103"), std::string("c104"),
+          std::string("c105"), std::string("c106"), std::string("c107"), std::string("c108"),
+          std::string("c109"), painted(p),          painted(p + 1),      painted(p + 2),
+          painted(p + 3),      painted(p + 4),      std::string("c110"), std::string("c111"),
+          std::string("c112"), std::string("c113"), painted(p + 5),      std::string("c114"),
+          painted(p + 6),      std::string("c115"), std::string("c118"), std::string("c117"),
+          painted(p + 7),      std::string("c116"), painted(p + 8),      std::string("bar")})
+        expected += " " + child;
+    std::string reversed;
+    for (std::size_t end = expected.size(); end > 0;) {
+        const std::size_t start = expected.rfind(' ', end - 1);
+        reversed += expected.substr(start, end - start);
+        end = start;
+    }
+    EXPECT_EQ(askFromOutside(w, "walk", w.hwnd()),
+              "enumerated" + expected + "\nforwards" + expected + "\nbackwards" + reversed + "\n");
+
+    // The order is the screen's, with the option row shown too: each child starts a
+    // row below the last, or stands to the right of it in the same row.
+    w.command(kSettingsButtonId);
+    const std::vector<WindowChild> children = w.window.windowChildren();
+    for (std::size_t i = 1; i < children.size(); ++i) {
+        const accessible::ChildBox a = w.window.windowChildBox(children[i - 1]);
+        const accessible::ChildBox b = w.window.windowChildBox(children[i]);
+        if (!a.shown || !b.shown) continue;
+        const bool nextRow = b.top >= (a.top + a.bottom) / 2;
+        const bool sameRowOnward = b.top < a.bottom && b.left >= a.right - 1;
+        EXPECT_TRUE(nextRow || sameRowOnward) << "child " << i;
+    }
+}
+
+TEST(WindowAccessible, ArrowDirectionsReachTheNearestChildThatWay) {
+    WindowUnderTest w;
+    const long p = w.window.paintedChildId(0);
+    const std::string card0 = painted(p), card1 = painted(p + 1), card4 = painted(p + 4);
+    const struct {
+        std::string from;
+        long direction;
+        std::string reached;
+    } cases[] = {
+        {"c101", NAVDIR_RIGHT, "c102"},
+        {"c104", NAVDIR_LEFT, "c103"},
+        {"c101", NAVDIR_DOWN, "c105"},
+        {"c105", NAVDIR_UP, "c103"},
+        {"c101", NAVDIR_UP, "none"},
+        {card0, NAVDIR_RIGHT, card1},
+        {card4, NAVDIR_RIGHT, "none"},
+        {card1, NAVDIR_LEFT, card0},
+        {card0, NAVDIR_DOWN, "c110"},
+        {"c118", NAVDIR_DOWN, painted(p + 7)},
+        {painted(p + 7), NAVDIR_RIGHT, "c116"},
+        {painted(p + 8), NAVDIR_DOWN, "bar"},
+        {"bar", NAVDIR_UP, painted(p + 8)},
+        {"c116", NAVDIR_NEXT, painted(p + 8)},
+        {card0, NAVDIR_PREVIOUS, "c109"},
+    };
+    std::string query, expected;
+    for (const auto& c : cases) {
+        const std::string one = c.from + ":" + std::to_string(c.direction);
+        query += " " + one;
+        expected += one + " " + c.reached + "\n";
+    }
+    EXPECT_EQ(askFromOutside(w, "navigate", w.hwnd(), query), expected);
+}
+
+TEST(WindowAccessible, EveryEnumerationKeepsItsOwnPlace) {
+    WindowUnderTest w;
+    const auto object = windowObject(w.hwnd());
+    ASSERT_TRUE(object);
+    ComRef<IEnumVARIANT> mine, other;
+    ASSERT_EQ(object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(mine.put())), S_OK);
+    ASSERT_EQ(object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(other.put())), S_OK);
+    const auto nextControl = [](IEnumVARIANT& children) {
+        VARIANT item;
+        VariantInit(&item);
+        ULONG fetched = 0;
+        children.Next(1, &item, &fetched);
+        HWND window = nullptr;
+        ComRef<IAccessible> child;
+        if (item.vt == VT_DISPATCH)
+            item.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(child.put()));
+        if (child) WindowFromAccessibleObject(child.get(), &window);
+        VariantClear(&item);
+        return GetDlgCtrlID(window);
+    };
+    ASSERT_EQ(mine->Skip(3), S_OK);
+    // Another client, and another enumeration here, start from the start.
+    EXPECT_EQ(askFromOutside(w, "first", w.hwnd()), "first c101\n");
+    EXPECT_EQ(nextControl(*other), kStartEditId);
+    ComRef<IEnumVARIANT> copy;
+    ASSERT_EQ(mine->Clone(copy.put()), S_OK);
+    EXPECT_EQ(nextControl(*mine), kStopButtonId);
+    EXPECT_EQ(nextControl(*copy), kStopButtonId);
+
+    long count = 0;
+    object->get_accChildCount(&count);
+    const struct {
+        ULONG skip;
+        HRESULT result;
+    } skips[] = {{0, S_OK}, {static_cast<ULONG>(count), S_OK}, {0, S_OK}, {1, S_FALSE}};
+    mine->Reset();
+    for (const auto& s : skips) EXPECT_EQ(mine->Skip(s.skip), s.result) << s.skip;
+    mine->Reset();
+    EXPECT_EQ(mine->Skip(static_cast<ULONG>(count) + 1), S_FALSE);
+
+    // Ids of nothing here are refused, and so are directions that do not exist.
+    BSTR name = nullptr;
+    VARIANT end;
+    for (const long id : {1L, w.window.paintedChildId(12), -5L})
+        EXPECT_EQ(object->get_accName(childVariant(id), &name), E_INVALIDARG) << id;
+    EXPECT_EQ(object->accNavigate(NAVDIR_MAX, childVariant(w.window.paintedChildId(0)), &end), E_INVALIDARG);
+    EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, childVariant(1), &end), E_INVALIDARG);
+}
+
+// A read-status-bar command hit-tests the client's bottom-left pixel and looks
+// for a status bar there or above it; anywhere in the foot will do.
+TEST(WindowAccessible, TheFootIsAStatusBarThatHitTestingFinds) {
+    WindowUnderTest w;  // 600 x 589 client at 96 DPI
+    w.setRange(L"127.0.0.9", L"127.0.0.1");
+    w.command(kStartButtonId);  // the reversed range puts the error in the foot line
+    const std::string statusLine = toUtf8(w.window.statusText) + " · 0 / 254";
+    const struct {
+        const char* point;
+        std::string found;
+    } cases[] = {
+        {"0,588", "statusbar "},
+        {"599,588", "statusbar "},
+        {"30,580", "statusbar " + toUtf8(L"结束 IP 不能小于起始 IP。")},
+        {"30,549", "statusbar " + statusLine},
+        {"560,560", "statusbar " + toUtf8(L"绿 在线 / 灰 无响应")},
+        {"0,547", "none"},
+    };
+    std::string points, expected;
+    for (const auto& c : cases) {
+        points += std::string(" ") + c.point;
+        expected += std::string(c.point) + " " + c.found + "\n";
+    }
+    EXPECT_EQ(askFromOutside(w, "status-bar-at", w.hwnd(), points), expected);
 }
 
 TEST(WindowAccessible, FocusNamesTheFocusedControl) {

@@ -24,6 +24,11 @@ class ComRef {
         ref.pointer_ = pointer;
         return ref;
     }
+    // Takes a further reference to an object someone else holds.
+    static ComRef retain(T* pointer) noexcept {
+        if (pointer) pointer->AddRef();
+        return adopt(pointer);
+    }
     ComRef(const ComRef&) = delete;
     ComRef& operator=(const ComRef&) = delete;
     ComRef(ComRef&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
@@ -45,6 +50,8 @@ class ComRef {
         reset();
         return &pointer_;
     }
+    // Hands the reference to the caller.
+    [[nodiscard]] T* release() noexcept { return std::exchange(pointer_, nullptr); }
     void reset() noexcept {
         if (pointer_) std::exchange(pointer_, nullptr)->Release();
     }

@@ -31,6 +31,48 @@ constexpr ControlName kControlNames[] = {
 
 constexpr wchar_t kProgressName[] = L"扫描进度";
 
+struct ReadingSlot {
+    WindowChild::Kind kind;
+    int id;  // of the control, or the painted element
+};
+
+constexpr auto kControl = WindowChild::Kind::Control;
+constexpr auto kPainted = WindowChild::Kind::Painted;
+
+// The window's children as a reader meets them: rows from the top, left to right
+// within a row, the controls among what the window paints. Both views share one
+// place, the matrix first; the option row stands in the order even while hidden.
+constexpr ReadingSlot kReadingOrder[] = {
+    {kControl, kStartEditId},
+    {kControl, kEndEditId},
+    {kControl, kStartButtonId},
+    {kControl, kStopButtonId},
+    {kControl, kNetworkComboId},
+    {kControl, kSettingsButtonId},
+    {kControl, kTimeoutComboId},
+    {kControl, kAttemptsComboId},
+    {kControl, kConcurrencyComboId},
+    {kPainted, 0},
+    {kPainted, 1},
+    {kPainted, 2},
+    {kPainted, 3},
+    {kPainted, 4},
+    {kControl, kMatrixViewButtonId},
+    {kControl, kListViewButtonId},
+    {kControl, kOnlineOnlyCheckId},
+    {kControl, kExportButtonId},
+    {kPainted, kRangeTextElement},
+    {kControl, kPreviousPageButtonId},
+    {kPainted, kPageIndicatorElement},
+    {kControl, kNextPageButtonId},
+    {kControl, kMatrixId},
+    {kControl, kDetailListId},
+    {kPainted, kDetailElement},
+    {kControl, kCopyButtonId},
+    {kPainted, kProgressElement},
+    {WindowChild::Kind::StatusBar, 0},
+};
+
 }  // namespace
 
 LRESULT MainWindow::onMatrixGetObject(WPARAM flags, LPARAM objectId) {
@@ -75,8 +117,12 @@ void MainWindow::selectMatrixCell(int cell) {
 void MainWindow::disconnectAccessible() noexcept {
     if (matrixAccessible) matrixAccessible->disconnect();
     matrixAccessible.reset();
-    if (windowAccessible) windowAccessible->disconnect();
-    windowAccessible.reset();
+    // One at a time from the live list: an object that goes meanwhile takes itself off it.
+    while (!windowAccessibles.empty()) {
+        WindowAccessible* object = windowAccessibles.back();
+        windowAccessibles.pop_back();
+        object->disconnect();
+    }
 }
 
 void MainWindow::nameControls() const {
@@ -85,12 +131,12 @@ void MainWindow::nameControls() const {
         if (control(id)) accessibleNamer(control(id), name);  // where unsupported the name stays unset
 }
 
+// Every request gets an object of its own, as the standard client object does:
+// what one client walks or enumerates never moves another's place.
 LRESULT MainWindow::onWindowGetObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<DWORD>(objectId) == static_cast<DWORD>(OBJID_CLIENT)) {
-        if (!windowAccessible) windowAccessible = WindowAccessible::create(*this);
-        if (windowAccessible)
-            return lresultFromObject(IID_IAccessible, flags,
-                                     static_cast<IAccessible*>(windowAccessible.get()));
+        if (const ComRef<WindowAccessible> object = WindowAccessible::create(*this))
+            return lresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(object.get()));
     }
     return DefWindowProcW(hwnd, WM_GETOBJECT, flags, objectId);
 }
@@ -101,27 +147,95 @@ std::vector<PaintedElement> MainWindow::paintedElements() const {
     elements.reserve(kPaintedElementCount);
     for (int card = 0; card < 5; ++card) {
         const SummaryCardText& text = texts.cards[static_cast<std::size_t>(card)];
-        elements.push_back({ROLE_SYSTEM_STATICTEXT, text.caption, text.figure, summaryCardRect(*this, card)});
+        elements.push_back({ROLE_SYSTEM_STATICTEXT, text.caption, text.figure, paintedElementRect(card)});
     }
-    const auto add = [&](long role, const std::wstring& name, const std::wstring& value, PaintedPart part) {
-        elements.push_back({role, name, value, paintedPartRect(*this, part)});
+    const auto add = [&](long role, const std::wstring& name, const std::wstring& value) {
+        const int element = static_cast<int>(elements.size());
+        elements.push_back({role, name, value, paintedElementRect(element)});
     };
     const StatusCounts counts = countStatuses(results);
     const auto done = static_cast<std::uint64_t>(counts.online + counts.noResponse + counts.error);
-    add(ROLE_SYSTEM_STATICTEXT, texts.rangeText, {}, PaintedPart::RangeText);
-    add(ROLE_SYSTEM_STATICTEXT, texts.pageIndicator, {}, PaintedPart::PageIndicator);
-    add(ROLE_SYSTEM_STATICTEXT, detail, {}, PaintedPart::Detail);
-    add(ROLE_SYSTEM_PROGRESSBAR, kProgressName, progressPercentText(done, results.size()),
-        PaintedPart::ProgressTrack);
-    add(ROLE_SYSTEM_STATUSBAR, texts.statusLine, {}, PaintedPart::Status);
-    add(ROLE_SYSTEM_STATICTEXT, texts.legend, {}, PaintedPart::Legend);
-    add(texts.footIsError ? ROLE_SYSTEM_ALERT : ROLE_SYSTEM_STATICTEXT, texts.footLine, {},
-        PaintedPart::FootLine);
+    add(ROLE_SYSTEM_STATICTEXT, texts.rangeText, {});
+    add(ROLE_SYSTEM_STATICTEXT, texts.pageIndicator, {});
+    add(ROLE_SYSTEM_STATICTEXT, detail, {});
+    add(ROLE_SYSTEM_PROGRESSBAR, kProgressName, progressPercentText(done, results.size()));
+    add(ROLE_SYSTEM_STATICTEXT, texts.statusLine, {});
+    add(ROLE_SYSTEM_STATICTEXT, texts.legend, {});
+    add(texts.footIsError ? ROLE_SYSTEM_ALERT : ROLE_SYSTEM_STATICTEXT, texts.footLine, {});
     return elements;
 }
 
 PaintedElement MainWindow::paintedElement(int element) const {
     return paintedElements()[static_cast<std::size_t>(element)];
+}
+
+RECT MainWindow::paintedElementRect(int element) const {
+    constexpr PaintedPart kParts[] = {
+        PaintedPart::RangeText, PaintedPart::PageIndicator, PaintedPart::Detail,  PaintedPart::ProgressTrack,
+        PaintedPart::Status,    PaintedPart::Legend,        PaintedPart::FootLine};
+    static_assert(std::size(kParts) == kPaintedElementCount - kRangeTextElement);
+    if (element < kRangeTextElement) return summaryCardRect(*this, element);
+    return paintedPartRect(*this, kParts[element - kRangeTextElement]);
+}
+
+std::vector<WindowChild> MainWindow::windowChildren() const {
+    std::vector<WindowChild> children;
+    children.reserve(std::size(kReadingOrder) + 2);
+    for (const ReadingSlot& slot : kReadingOrder) {
+        WindowChild child;
+        child.kind = slot.kind;
+        if (slot.kind == WindowChild::Kind::Control) {
+            child.control = control(slot.id);
+            if (!child.control) continue;
+        } else if (slot.kind == WindowChild::Kind::Painted) {
+            child.element = slot.id;
+        }
+        children.push_back(child);
+    }
+    // A child window the order does not know still belongs to the window: last.
+    for (HWND window = GetWindow(hwnd, GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(window);
+        if (id >= kStartEditId && id <= kMatrixId && control(id) == window) continue;
+        WindowChild child;
+        child.kind = WindowChild::Kind::Control;
+        child.control = window;
+        children.push_back(child);
+    }
+    return children;
+}
+
+accessible::ChildBox MainWindow::windowChildBox(const WindowChild& child) const {
+    RECT rect{};
+    bool shown = true;
+    switch (child.kind) {
+        case WindowChild::Kind::Control:
+            GetWindowRect(child.control, &rect);
+            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rect), 2);
+            shown = IsWindowVisible(child.control) != FALSE;
+            break;
+        case WindowChild::Kind::Painted: rect = paintedElementRect(child.element); break;
+        case WindowChild::Kind::StatusBar: rect = statusBarRect(); break;
+    }
+    return {rect.left, rect.top, rect.right, rect.bottom, shown};
+}
+
+// The foot of the window, from the top of the status line down and across the
+// whole width: a screen reader finds the status bar at the client's bottom-left pixel.
+RECT MainWindow::statusBarRect() const {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    client.top = std::min(paintedElementRect(kStatusElement).top, client.bottom);
+    return client;
+}
+
+int MainWindow::navigateStatusParts(int element, accessible::Direction direction) const {
+    std::vector<accessible::ChildBox> parts;
+    for (int part = kStatusElement; part < kPaintedElementCount; ++part) {
+        const RECT rect = paintedElementRect(part);
+        parts.push_back({rect.left, rect.top, rect.right, rect.bottom, true});
+    }
+    const int reached = accessible::navigateChildren(parts, element - kStatusElement, direction);
+    return reached < 0 ? -1 : kStatusElement + reached;
 }
 
 }  // namespace calderwynfell

@@ -5,65 +5,21 @@
 
 #include "ui/accessibility/accessibility_api.h"
 #include "ui/accessibility/accessible_values.h"
+#include "ui/accessibility/child_enumerator.h"
+#include "ui/accessibility/control_accessible.h"
+#include "ui/accessibility/status_bar_accessible.h"
 #include "ui/main_window.h"
 
 namespace calderwynfell {
 
 namespace {
 
+using accessible::Direction;
 using accessible::giveInteger;
 using accessible::giveNothing;
 using accessible::giveText;
 using accessible::guarded;
 using accessible::noText;
-
-// VARIANTs handed out by an enumeration; whatever is not handed on is cleared.
-class VariantList {
-   public:
-    VariantList() = default;
-    VariantList(const VariantList&) = delete;
-    VariantList& operator=(const VariantList&) = delete;
-    ~VariantList() {
-        for (VARIANT& item : items_) VariantClear(&item);
-    }
-    void add(const VARIANT& item) { items_.push_back(item); }
-    std::size_t size() const { return items_.size(); }
-    // Moves item i to the caller, who now owns what it holds.
-    VARIANT take(std::size_t i) {
-        VARIANT item = items_[i];
-        VariantInit(&items_[i]);
-        return item;
-    }
-
-   private:
-    std::vector<VARIANT> items_;
-};
-
-// The window objects of the child controls, as the standard object's enumeration gives them.
-void addStandardChildren(IAccessible& standard, HWND window, VariantList& list) {
-    ComRef<IEnumVARIANT> children;
-    if (SUCCEEDED(standard.QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(children.put())))) {
-        children->Reset();
-        VARIANT item;
-        VariantInit(&item);
-        ULONG fetched = 0;
-        while (children->Next(1, &item, &fetched) == S_OK && fetched == 1) {
-            list.add(item);
-            VariantInit(&item);
-        }
-        return;
-    }
-    // Without an enumeration, the same objects straight from the windows.
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        VARIANT item;
-        VariantInit(&item);
-        if (FAILED(accessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
-                                              reinterpret_cast<void**>(&item.pdispVal))))
-            continue;
-        item.vt = VT_DISPATCH;
-        list.add(item);
-    }
-}
 
 // The child of `window` that holds `focus`, which may be a grandchild.
 HWND directChild(HWND window, HWND focus) {
@@ -75,7 +31,31 @@ bool isSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
+bool validDirection(long direction) {
+    return direction > NAVDIR_MIN && direction < NAVDIR_MAX;
+}
+
+bool sameChild(const WindowChild& a, const WindowChild& b) {
+    return a.kind == b.kind && a.control == b.control && a.element == b.element;
+}
+
+WindowChild controlChild(HWND control) {
+    WindowChild child;
+    child.kind = WindowChild::Kind::Control;
+    child.control = control;
+    return child;
+}
+
 }  // namespace
+
+WindowAccessible::WindowAccessible(MainWindow& window, ComRef<IAccessible> standard)
+    : window_(&window), standard_(std::move(standard)) {
+    window.windowAccessibles.push_back(this);
+}
+
+WindowAccessible::~WindowAccessible() {
+    if (window_) std::erase(window_->windowAccessibles, this);
+}
 
 ComRef<WindowAccessible> WindowAccessible::create(MainWindow& window) {
     ComRef<IAccessible> standard;
@@ -92,9 +72,19 @@ void WindowAccessible::disconnect() noexcept {
     CoDisconnectObject(static_cast<IAccessible*>(this), 0);
 }
 
+HRESULT WindowAccessible::QueryInterface(REFIID iid, void** out) {
+    if (!out || iid != IID_IEnumVARIANT) return AccessibleObject::QueryInterface(iid, out);
+    *out = nullptr;
+    if (!window_) return E_NOINTERFACE;
+    return guarded([&] {
+        *out = static_cast<IEnumVARIANT*>(
+            ChildEnumerator::create(ComRef<WindowAccessible>::retain(this)).release());
+        return S_OK;
+    });
+}
+
 void* WindowAccessible::interfaceFor(REFIID iid) {
     if (iid == IID_IDispatch || iid == IID_IAccessible) return static_cast<IAccessible*>(this);
-    if (iid == IID_IEnumVARIANT) return static_cast<IEnumVARIANT*>(&enumeration_);
     if (iid == IID_IOleWindow) return static_cast<IOleWindow*>(&windowHandle_);
     return nullptr;
 }
@@ -105,9 +95,55 @@ int WindowAccessible::elementOf(const VARIANT& child) const {
     return element >= 0 && element < kPaintedElementCount ? static_cast<int>(element) : -1;
 }
 
-long WindowAccessible::standardChildCount() const {
-    long count = 0;
-    return SUCCEEDED(standard_->get_accChildCount(&count)) ? count : 0;
+HRESULT WindowAccessible::giveChild(const WindowChild& child, VARIANT* out) {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    if (child.kind == WindowChild::Kind::Painted)
+        return giveInteger(window_->paintedChildId(child.element), out);
+    IDispatch* object = nullptr;
+    if (child.kind == WindowChild::Kind::StatusBar) {
+        object = StatusBarAccessible::create(ComRef<WindowAccessible>::retain(this)).release();
+    } else if (auto control =
+                   ControlAccessible::create(ComRef<WindowAccessible>::retain(this), child.control)) {
+        object = control.release();
+    }
+    if (!object) return E_FAIL;
+    out->vt = VT_DISPATCH;
+    out->pdispVal = object;
+    return S_OK;
+}
+
+HRESULT WindowAccessible::navigateFrom(const WindowChild& child, long direction, VARIANT* end) {
+    if (!window_) return RPC_E_DISCONNECTED;
+    if (!end) return E_POINTER;
+    if (!validDirection(direction)) return E_INVALIDARG;
+    return guarded([&] {
+        const std::vector<WindowChild> children = window_->windowChildren();
+        const auto found = std::find_if(children.begin(), children.end(), [&](const WindowChild& candidate) {
+            return sameChild(candidate, child);
+        });
+        if (found == children.end()) return giveNothing(end);
+        return navigateFromPosition(children, static_cast<int>(found - children.begin()),
+                                    static_cast<Direction>(direction), end);
+    });
+}
+
+HRESULT WindowAccessible::navigateFromPosition(const std::vector<WindowChild>& children, int position,
+                                               Direction direction, VARIANT* end) {
+    std::vector<accessible::ChildBox> boxes;
+    boxes.reserve(children.size());
+    for (const WindowChild& child : children) boxes.push_back(window_->windowChildBox(child));
+    const int reached = accessible::navigateChildren(boxes, position, direction);
+    if (reached < 0) return giveNothing(end);
+    return giveChild(children[static_cast<std::size_t>(reached)], end);
+}
+
+// The status line, legend and foot line keep ids of this object, which the
+// events about them name; between them they move as the status bar's parts do.
+HRESULT WindowAccessible::navigateStatusPart(int element, Direction direction, VARIANT* end) {
+    if (direction == Direction::FirstChild || direction == Direction::LastChild) return E_INVALIDARG;
+    const int reached = window_->navigateStatusParts(element, direction);
+    return reached < 0 ? giveNothing(end) : giveInteger(window_->paintedChildId(reached), end);
 }
 
 HRESULT WindowAccessible::get_accParent(IDispatch** parent) {
@@ -118,29 +154,33 @@ HRESULT WindowAccessible::get_accParent(IDispatch** parent) {
 HRESULT WindowAccessible::get_accChildCount(long* count) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
     if (!count) return E_POINTER;
-    *count = standardChildCount() + kPaintedElementCount;
-    return S_OK;
+    return guarded([&] {
+        *count = static_cast<long>(window_->windowChildren().size());
+        return S_OK;
+    });
 }
 
 HRESULT WindowAccessible::get_accChild(VARIANT child, IDispatch** dispatch) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->get_accChild(child, dispatch);
+    if (isSelf(child)) return standard_->get_accChild(child, dispatch);
     if (!dispatch) return E_POINTER;
     *dispatch = nullptr;
-    return S_FALSE;  // painted elements are simple elements
+    return elementOf(child) < 0 ? E_INVALIDARG : S_FALSE;  // painted elements are simple elements
 }
 
 HRESULT WindowAccessible::get_accName(VARIANT child, BSTR* name) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
+    if (isSelf(child)) return standard_->get_accName(child, name);
     const int element = elementOf(child);
-    if (element < 0) return standard_->get_accName(child, name);
+    if (element < 0) return E_INVALIDARG;
     return guarded([&] { return giveText(window_->paintedElement(element).name, name); });
 }
 
 HRESULT WindowAccessible::get_accValue(VARIANT child, BSTR* value) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
+    if (isSelf(child)) return standard_->get_accValue(child, value);
     const int element = elementOf(child);
-    if (element < 0) return standard_->get_accValue(child, value);
+    if (element < 0) return E_INVALIDARG;
     return guarded([&] {
         const std::wstring text = window_->paintedElement(element).value;
         return text.empty() ? noText(value) : giveText(text, value);
@@ -149,33 +189,36 @@ HRESULT WindowAccessible::get_accValue(VARIANT child, BSTR* value) {
 
 HRESULT WindowAccessible::get_accDescription(VARIANT child, BSTR* description) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->get_accDescription(child, description);
-    return noText(description);
+    if (isSelf(child)) return standard_->get_accDescription(child, description);
+    return elementOf(child) < 0 ? E_INVALIDARG : noText(description);
 }
 
 HRESULT WindowAccessible::get_accRole(VARIANT child, VARIANT* role) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
+    if (isSelf(child)) return standard_->get_accRole(child, role);
     const int element = elementOf(child);
-    if (element < 0) return standard_->get_accRole(child, role);
+    if (element < 0) return E_INVALIDARG;
     return guarded([&] { return giveInteger(window_->paintedElement(element).role, role); });
 }
 
 HRESULT WindowAccessible::get_accState(VARIANT child, VARIANT* state) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->get_accState(child, state);
+    if (isSelf(child)) return standard_->get_accState(child, state);
+    if (elementOf(child) < 0) return E_INVALIDARG;
     const long hidden = IsIconic(window_->hwnd) ? STATE_SYSTEM_INVISIBLE : 0;
     return giveInteger(STATE_SYSTEM_READONLY | hidden, state);
 }
 
 HRESULT WindowAccessible::get_accHelp(VARIANT child, BSTR* help) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->get_accHelp(child, help);
-    return noText(help);
+    if (isSelf(child)) return standard_->get_accHelp(child, help);
+    return elementOf(child) < 0 ? E_INVALIDARG : noText(help);
 }
 
 HRESULT WindowAccessible::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->get_accHelpTopic(file, child, topic);
+    if (isSelf(child)) return standard_->get_accHelpTopic(file, child, topic);
+    if (elementOf(child) < 0) return E_INVALIDARG;
     if (topic) *topic = -1;
     noText(file);
     return DISP_E_MEMBERNOTFOUND;
@@ -183,11 +226,11 @@ HRESULT WindowAccessible::get_accHelpTopic(BSTR* file, VARIANT child, long* topi
 
 HRESULT WindowAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->get_accKeyboardShortcut(child, shortcut);
-    return noText(shortcut);
+    if (isSelf(child)) return standard_->get_accKeyboardShortcut(child, shortcut);
+    return elementOf(child) < 0 ? E_INVALIDARG : noText(shortcut);
 }
 
-// The focused control's window object, the window itself, or nothing.
+// The focused control's object, the window itself, or nothing.
 HRESULT WindowAccessible::get_accFocus(VARIANT* focus) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
     if (!focus) return E_POINTER;
@@ -195,13 +238,10 @@ HRESULT WindowAccessible::get_accFocus(VARIANT* focus) {
     const HWND focused = GetFocus();
     if (focused == window) return giveInteger(CHILDID_SELF, focus);
     if (!focused || !IsChild(window, focused)) return giveNothing(focus);
-    VariantInit(focus);
-    const HRESULT found =
-        accessibleObjectFromWindow(directChild(window, focused), static_cast<DWORD>(OBJID_WINDOW),
-                                   IID_IDispatch, reinterpret_cast<void**>(&focus->pdispVal));
-    if (FAILED(found)) return giveNothing(focus);
-    focus->vt = VT_DISPATCH;
-    return S_OK;
+    return guarded([&] {
+        const HRESULT given = giveChild(controlChild(directChild(window, focused)), focus);
+        return SUCCEEDED(given) ? given : giveNothing(focus);
+    });
 }
 
 HRESULT WindowAccessible::get_accSelection(VARIANT* selection) {
@@ -211,21 +251,23 @@ HRESULT WindowAccessible::get_accSelection(VARIANT* selection) {
 
 HRESULT WindowAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->get_accDefaultAction(child, action);
+    if (isSelf(child)) return standard_->get_accDefaultAction(child, action);
+    if (elementOf(child) < 0) return E_INVALIDARG;
     noText(action);
     return DISP_E_MEMBERNOTFOUND;
 }
 
 HRESULT WindowAccessible::accSelect(long flags, VARIANT child) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->accSelect(flags, child);
-    return S_FALSE;  // painted text cannot be selected or focused
+    if (isSelf(child)) return standard_->accSelect(flags, child);
+    return elementOf(child) < 0 ? E_INVALIDARG : S_FALSE;  // painted text cannot be selected or focused
 }
 
 HRESULT WindowAccessible::accLocation(long* left, long* top, long* width, long* height, VARIANT child) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
+    if (isSelf(child)) return standard_->accLocation(left, top, width, height, child);
     const int element = elementOf(child);
-    if (element < 0) return standard_->accLocation(left, top, width, height, child);
+    if (element < 0) return E_INVALIDARG;
     if (!left || !top || !width || !height) return E_POINTER;
     return guarded([&] {
         RECT rect = window_->paintedElement(element).rect;
@@ -240,27 +282,57 @@ HRESULT WindowAccessible::accLocation(long* left, long* top, long* width, long* 
 
 HRESULT WindowAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
+    if (!end) return E_POINTER;
+    if (!validDirection(direction)) return E_INVALIDARG;
+    const auto way = static_cast<Direction>(direction);
+    if (isSelf(start)) {
+        if (way != Direction::FirstChild && way != Direction::LastChild)
+            return standard_->accNavigate(direction, start, end);  // the window's own siblings
+        return guarded([&] {
+            const std::vector<WindowChild> children = window_->windowChildren();
+            if (children.empty()) return giveNothing(end);
+            return giveChild(way == Direction::FirstChild ? children.front() : children.back(), end);
+        });
+    }
     const int element = elementOf(start);
-    if (isSelf(start) && direction == NAVDIR_LASTCHILD)
-        return giveInteger(window_->paintedChildId(kPaintedElementCount - 1), end);
-    if (element < 0) return standard_->accNavigate(direction, start, end);
-    int next = -1;
-    if (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN) next = element + 1;
-    if (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP) next = element - 1;
-    if (next < 0 || next >= kPaintedElementCount) return giveNothing(end);
-    return giveInteger(window_->paintedChildId(next), end);
+    if (element < 0) return E_INVALIDARG;
+    return guarded([&] {
+        if (element >= kStatusElement) return navigateStatusPart(element, way, end);
+        if (way == Direction::FirstChild || way == Direction::LastChild) return E_INVALIDARG;
+        WindowChild painted;
+        painted.element = element;
+        const std::vector<WindowChild> children = window_->windowChildren();
+        const auto found = std::find_if(children.begin(), children.end(), [&](const WindowChild& candidate) {
+            return sameChild(candidate, painted);
+        });
+        return navigateFromPosition(children, static_cast<int>(found - children.begin()), way, end);
+    });
 }
 
 HRESULT WindowAccessible::accHitTest(long x, long y, VARIANT* child) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
     const HRESULT hit = standard_->accHitTest(x, y, child);
-    // The standard object names a control, or the window itself where the window paints.
-    if (FAILED(hit) || !child || !isSelf(*child)) return hit;
+    if (FAILED(hit) || !child) return hit;
     return guarded([&] {
         POINT point{x, y};
         ScreenToClient(window_->hwnd, &point);
+        // A control: handed out as this object's child, so that walking on from it stays here.
+        if (child->vt == VT_DISPATCH) {
+            const HWND control = ChildWindowFromPointEx(window_->hwnd, point, CWP_SKIPINVISIBLE);
+            if (!control || control == window_->hwnd) return hit;
+            VariantClear(child);
+            return giveChild(controlChild(control), child);
+        }
+        // The standard object names the window itself where the window paints.
+        if (!isSelf(*child)) return hit;
+        const RECT bar = window_->statusBarRect();
+        if (PtInRect(&bar, point)) {
+            WindowChild statusBar;
+            statusBar.kind = WindowChild::Kind::StatusBar;
+            return giveChild(statusBar, child);
+        }
         const std::vector<PaintedElement> elements = window_->paintedElements();
-        for (int element = kPaintedElementCount - 1; element >= 0; --element) {
+        for (int element = kStatusElement - 1; element >= 0; --element) {
             const RECT& rect = elements[static_cast<std::size_t>(element)].rect;
             if (PtInRect(&rect, point)) return giveInteger(window_->paintedChildId(element), child);
         }
@@ -270,8 +342,8 @@ HRESULT WindowAccessible::accHitTest(long x, long y, VARIANT* child) {
 
 HRESULT WindowAccessible::accDoDefaultAction(VARIANT child) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    if (elementOf(child) < 0) return standard_->accDoDefaultAction(child);
-    return DISP_E_MEMBERNOTFOUND;
+    if (isSelf(child)) return standard_->accDoDefaultAction(child);
+    return elementOf(child) < 0 ? E_INVALIDARG : DISP_E_MEMBERNOTFOUND;
 }
 
 HRESULT WindowAccessible::put_accName(VARIANT, BSTR) {
@@ -281,44 +353,6 @@ HRESULT WindowAccessible::put_accName(VARIANT, BSTR) {
 
 HRESULT WindowAccessible::put_accValue(VARIANT, BSTR) {
     CALDERWYNFELL_REQUIRE_CONNECTED();
-    return E_NOTIMPL;
-}
-
-HRESULT WindowAccessible::Enumeration::Next(ULONG count, VARIANT* items, ULONG* fetched) {
-    if (fetched) *fetched = 0;
-    if (!owner_.window_) return RPC_E_DISCONNECTED;
-    if (!items) return E_POINTER;
-    return guarded([&] {
-        VariantList all;
-        addStandardChildren(*owner_.standard_, owner_.window_->hwnd, all);
-        for (int element = 0; element < kPaintedElementCount; ++element) {
-            VARIANT item;
-            giveInteger(owner_.window_->paintedChildId(element), &item);
-            all.add(item);
-        }
-        ULONG given = 0;
-        for (; given < count && owner_.position_ < all.size(); ++given, ++owner_.position_)
-            items[given] = all.take(owner_.position_);
-        if (fetched) *fetched = given;
-        return given == count ? S_OK : S_FALSE;
-    });
-}
-
-HRESULT WindowAccessible::Enumeration::Skip(ULONG count) {
-    if (!owner_.window_) return RPC_E_DISCONNECTED;
-    const ULONG total = static_cast<ULONG>(owner_.standardChildCount() + kPaintedElementCount);
-    owner_.position_ = std::min(owner_.position_ + count, total);
-    return owner_.position_ < total ? S_OK : S_FALSE;
-}
-
-HRESULT WindowAccessible::Enumeration::Reset() {
-    if (!owner_.window_) return RPC_E_DISCONNECTED;
-    owner_.position_ = 0;
-    return S_OK;
-}
-
-HRESULT WindowAccessible::Enumeration::Clone(IEnumVARIANT** copy) {
-    if (copy) *copy = nullptr;
     return E_NOTIMPL;
 }
 
