@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,14 +27,17 @@ namespace {
 
 HANDLE const kFakeHandle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x4C1C));
 constexpr std::uint32_t kAddress = 0x0A010203u;  // 10.1.2.3
+constexpr std::uint32_t kRouter = 0x0A010201u;   // 10.1.2.1
+constexpr std::uint32_t kOther = 0x0A0102FFu;    // 10.1.2.255, as a broadcast answer
 constexpr DWORD kTimeoutMs = 1234;
 
 // Answers as scripted; checks what each call is given and counts the calls.
 struct Fake {
     bool createFails = false;
-    DWORD replies = 0;                       // return value of the send
-    ULONG replyStatus = 0, roundTripMs = 0;  // written into the reply when replies != 0
-    DWORD lastError = 0;                     // for a failed create or a send returning 0
+    DWORD replies = 0;                         // return value of the send
+    ULONG replyStatus = 0, roundTripMs = 0;    // written into the reply when replies != 0
+    DWORD lastError = 0;                       // for a failed create or a send returning 0
+    std::optional<std::uint32_t> replyFrom{};  // host order; the destination when empty
     int creates = 0, sends = 0;
     std::vector<HANDLE> closed{};
 
@@ -61,6 +65,7 @@ struct Fake {
             SetLastError(replies ? 11010 : lastError);  // after a reply, a stale code that must not matter
             if (replies == 0) return 0;
             auto* echo = static_cast<ICMP_ECHO_REPLY*>(reply);
+            echo->Address = replyFrom ? htonl(*replyFrom) : to;
             echo->Status = replyStatus;
             echo->RoundTripTime = roundTripMs;
             return replies;
@@ -80,7 +85,9 @@ TEST(IcmpEchoProbeCalls, OutcomesAndHandleLife) {
     } cases[] = {
         {"reply", {false, 1, 0, 12}, ProbeStatus::Online, 12, L"收到 ICMP 回复"},
         {"reply under a millisecond", {false, 1, 0, 0}, ProbeStatus::Online, 0, L"收到 ICMP 回复"},
-        {"reply says unreachable", {false, 1, 11003, 25}, ProbeStatus::NoResponse, 0, L"目标主机不可达"},
+        {"reply from itself", {false, 1, 0, 3, 0, kAddress}, ProbeStatus::Online, 3, L"收到 ICMP 回复"},
+        {"other host", {false, 1, 0, 3, 0, kOther}, ProbeStatus::NoResponse, 0, L"回复来自 10.1.2.255"},
+        {"from router", {false, 1, 11003, 25, 0, kRouter}, ProbeStatus::NoResponse, 0, L"目标主机不可达"},
         {"time-out", {false, 0, 0, 0, 11010}, ProbeStatus::NoResponse, 0, L"等待 ICMP 回复超时"},
         {"send rejected", {false, 0, 0, 0, 87}, ProbeStatus::Error, 0, L"ICMP 状态 87"},
         {"general failure", {false, 0, 0, 0, 11050}, ProbeStatus::Error, 0, L"本机网络发送失败"},
