@@ -21,6 +21,7 @@
 
 #include "core/ipv4.h"
 #include "core/scan_engine.h"
+#include "results/text_forms.h"
 
 namespace calderwynfell {
 namespace {
@@ -170,7 +171,8 @@ TEST(IcmpEchoProbe, ManyThreadsOnLoopback) {
 }
 
 // The namespace test bed made by the ctest fixture: the first line of the
-// state file scripts/testbed writes is "ready ANSWERING SILENT" or why not.
+// state file scripts/testbed writes is "ready ANSWERING SILENT" or why not; a
+// later line "proxied CIDR" names the /29 whose first host answers for all.
 class TestBedProbe : public ::testing::Test {
    protected:
     void SetUp() override {
@@ -186,23 +188,31 @@ class TestBedProbe : public ::testing::Test {
         if (!std::getline(file, line)) return std::string("state file ") + state + " missing";
         std::istringstream(line) >> word >> answering >> silent;
         if (word != "ready") return line;
-        if (!hosts(answering, answering_) || !hosts(silent, silent_))
+        if (!hosts(answering, 24, answering_) || !hosts(silent, 24, silent_))
             return "not /24 ranges in 198.18.0.0/15: " + line;
+        while (std::getline(file, line)) {
+            std::string key, proxied;
+            std::istringstream(line) >> key >> proxied;
+            if (key == "proxied" && !hosts(proxied, 29, proxied_))
+                return "not a /29 in 198.18.0.0/15: " + line;
+        }
         return {};
     }
 
-    // Only a /24 inside 198.18.0.0/15, never anything else.
-    static bool hosts(const std::string& cidr, std::vector<std::uint32_t>& out) {
+    // Only a network of this prefix inside 198.18.0.0/15, never anything else.
+    static bool hosts(const std::string& cidr, int prefix, std::vector<std::uint32_t>& out) {
+        const std::string suffix = "/" + std::to_string(prefix);
+        const std::uint32_t size = 1u << (32 - prefix);
         std::uint32_t network = 0;
-        if (cidr.size() < 3 || cidr.substr(cidr.size() - 3) != "/24" ||
-            !parseIpv4(std::wstring(cidr.begin(), cidr.end() - 3), network) || (network & 0xFFu) != 0 ||
-            (network >> 17) != ((198u << 7) | 9u))
+        if (cidr.size() <= suffix.size() || !cidr.ends_with(suffix) ||
+            !parseIpv4(std::wstring(cidr.begin(), cidr.end() - suffix.size()), network) ||
+            (network & (size - 1)) != 0 || (network >> 17) != ((198u << 7) | 9u))
             return false;
-        for (std::uint32_t host = 1; host < 255; ++host) out.push_back(network + host);
+        for (std::uint32_t host = 1; host < size - 1; ++host) out.push_back(network + host);
         return true;
     }
 
-    std::vector<std::uint32_t> answering_, silent_;
+    std::vector<std::uint32_t> answering_, silent_, proxied_;
 };
 
 // A silent host costs the whole timeout and no more than a generous margin;
@@ -237,6 +247,26 @@ TEST_F(TestBedProbe, ConcurrentProbesKeepTheirOwnReplies) {
         answers[kLoopback + 0x901u + i] = true;
     }
     expectSweep(answers, 300);
+}
+
+// A reply counts only from the address asked: in the proxied range every
+// request gets a prompt echo reply, but only the first host's is its own.
+TEST_F(TestBedProbe, ReplyFromAnotherAddressIsNoResponse) {
+    if (proxied_.empty()) GTEST_SKIP() << "the test bed has no proxied range";
+    const std::uint32_t answerer = proxied_.front();
+    for (const std::uint32_t address : proxied_) {
+        SCOPED_TRACE(::testing::Message() << std::hex << address);
+        const Result result = icmpEchoProbe(address, 1000);
+        if (address == answerer) {
+            EXPECT_EQ(result.status, ProbeStatus::Online);
+            EXPECT_EQ(result.note, kOnline);
+            EXPECT_LT(result.latencyMs, 1000u);
+        } else {
+            EXPECT_EQ(result.status, ProbeStatus::NoResponse);
+            EXPECT_EQ(result.note, L"回复来自 " + addressText(answerer));
+            EXPECT_EQ(result.latencyMs, 0u);
+        }
+    }
 }
 
 }  // namespace
