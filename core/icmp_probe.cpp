@@ -42,10 +42,12 @@ void sendAndClassify(const IcmpCalls& calls, HANDLE handle, std::uint32_t addres
     std::copy(std::begin(kProbePayload), std::end(kProbePayload), payload);
 
     EchoOutcome outcome;
-    outcome.replies = calls.sendEcho(handle, swapNetworkOrder(address), payload, static_cast<WORD>(kPayloadSize),
-                                     nullptr, reply.data(), kReplyBufferSize, timeoutMs);
+    outcome.replies =
+        calls.sendEcho(handle, swapNetworkOrder(address), payload, static_cast<WORD>(kPayloadSize), nullptr,
+                       reply.data(), kReplyBufferSize, timeoutMs);
     if (outcome.replies != 0) {
         const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(reply.data());
+        outcome.replyAddress = swapNetworkOrder(echo->Address);
         outcome.replyStatus = echo->Status;
         outcome.roundTripMs = echo->RoundTripTime;
     } else {

@@ -40,6 +40,14 @@ void applyEchoOutcome(const EchoOutcome& outcome, Result& result) {
     // A failed send leaves the reply buffer meaningless; the reason is in lastError.
     const std::uint32_t code = outcome.replies != 0 ? outcome.replyStatus : outcome.lastError;
     if (outcome.replies != 0 && code == kIpSuccess) {
+        // Another host answering (a broadcast address, a proxy) says nothing
+        // about this one. Errors are not checked: their sender is a router.
+        if (outcome.replyAddress != result.address) {
+            result.status = ProbeStatus::NoResponse;
+            result.latencyMs = 0;
+            result.note = kNoteReplyFromPrefix + addressText(outcome.replyAddress);
+            return;
+        }
         result.status = ProbeStatus::Online;
         result.latencyMs = outcome.roundTripMs;
         result.note = kNoteOnline;

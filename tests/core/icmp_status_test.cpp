@@ -38,23 +38,26 @@ TEST(ClassifyIcmpCode, WholeTable) {
 }
 
 // A stale lastError must not spoil a reply; without replies the buffer is ignored.
+// A success counts only from the address asked; an error may come from a router.
 TEST(ApplyEchoOutcome, BuildsTheResult) {
+    constexpr std::uint32_t asked = 0x7F000001u, other = 0xC0A801FFu;  // 127.0.0.1, 192.168.1.255
     const struct {
         EchoOutcome outcome;
         ProbeStatus status;
         std::uint32_t latencyMs;
         const wchar_t* note;
     } cases[] = {
-        {{1, 0, 7, 0}, S::Online, 7, L"收到 ICMP 回复"},
-        {{1, 0, 3, 11010}, S::Online, 3, L"收到 ICMP 回复"},
-        {{1, 11003, 25, 0}, S::NoResponse, 0, L"目标主机不可达"},
-        {{1, 11050, 9, 0}, S::Error, 0, L"本机网络发送失败"},
-        {{0, 0, 0, 11010}, S::NoResponse, 0, L"等待 ICMP 回复超时"},
-        {{0, 0, 42, 87}, S::Error, 0, L"ICMP 状态 87"},
+        {{1, asked, 0, 7, 0}, S::Online, 7, L"收到 ICMP 回复"},
+        {{1, asked, 0, 3, 11010}, S::Online, 3, L"收到 ICMP 回复"},
+        {{1, other, 0, 7, 0}, S::NoResponse, 0, L"回复来自 192.168.1.255"},
+        {{1, other, 11003, 25, 0}, S::NoResponse, 0, L"目标主机不可达"},
+        {{1, asked, 11050, 9, 0}, S::Error, 0, L"本机网络发送失败"},
+        {{0, 0, 0, 0, 11010}, S::NoResponse, 0, L"等待 ICMP 回复超时"},
+        {{0, other, 0, 42, 87}, S::Error, 0, L"ICMP 状态 87"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        Result result = makeUntestedResult(0x7F000001u);
+        Result result = makeUntestedResult(asked);
         result.latencyMs = 99;  // must not leak into a failure
         applyEchoOutcome(c.outcome, result);
         EXPECT_EQ(result.status, c.status);

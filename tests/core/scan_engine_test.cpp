@@ -112,7 +112,8 @@ TEST(RunScan, AttemptCountingAndRetries) {
     } cases[] = {
         {{S::Online}, 3, 1, S::Online},
         {{S::NoResponse, S::NoResponse, S::Error}, 3, 3, S::Error},
-        {{S::Error, S::Online}, 3, 2, S::Online},  // an error is retried
+        {{S::Error, S::Online}, 3, 2, S::Online},       // an error is retried
+        {{S::NoResponse, S::Online}, 2, 2, S::Online},  // e.g. a reply from another host, then its own
         {{S::NoResponse, S::Online}, 1, 1, S::NoResponse},
         {{S::Error, S::NoResponse, S::Online}, 2, 2, S::NoResponse},
         {{static_cast<S>(7), S::Online}, 3, 2, S::Online},  // unknown is not Online

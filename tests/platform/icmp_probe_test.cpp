@@ -14,26 +14,31 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/ipv4.h"
 #include "core/scan_engine.h"
+#include "results/text_forms.h"
 
 namespace calderwynfell {
 namespace {
 
 HANDLE const kFakeHandle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x4C1C));
 constexpr std::uint32_t kAddress = 0x0A010203u;  // 10.1.2.3
+constexpr std::uint32_t kRouter = 0x0A010201u;   // 10.1.2.1
+constexpr std::uint32_t kOther = 0x0A0102FFu;    // 10.1.2.255, as a broadcast answer
 constexpr DWORD kTimeoutMs = 1234;
 
 // Answers as scripted; checks what each call is given and counts the calls.
 struct Fake {
     bool createFails = false;
-    DWORD replies = 0;                       // return value of the send
-    ULONG replyStatus = 0, roundTripMs = 0;  // written into the reply when replies != 0
-    DWORD lastError = 0;                     // for a failed create or a send returning 0
+    DWORD replies = 0;                         // return value of the send
+    ULONG replyStatus = 0, roundTripMs = 0;    // written into the reply when replies != 0
+    DWORD lastError = 0;                       // for a failed create or a send returning 0
+    std::optional<std::uint32_t> replyFrom{};  // host order; the destination when empty
     int creates = 0, sends = 0;
     std::vector<HANDLE> closed{};
 
@@ -61,6 +66,7 @@ struct Fake {
             SetLastError(replies ? 11010 : lastError);  // after a reply, a stale code that must not matter
             if (replies == 0) return 0;
             auto* echo = static_cast<ICMP_ECHO_REPLY*>(reply);
+            echo->Address = replyFrom ? htonl(*replyFrom) : to;
             echo->Status = replyStatus;
             echo->RoundTripTime = roundTripMs;
             return replies;
@@ -80,7 +86,9 @@ TEST(IcmpEchoProbeCalls, OutcomesAndHandleLife) {
     } cases[] = {
         {"reply", {false, 1, 0, 12}, ProbeStatus::Online, 12, L"收到 ICMP 回复"},
         {"reply under a millisecond", {false, 1, 0, 0}, ProbeStatus::Online, 0, L"收到 ICMP 回复"},
-        {"reply says unreachable", {false, 1, 11003, 25}, ProbeStatus::NoResponse, 0, L"目标主机不可达"},
+        {"reply from itself", {false, 1, 0, 3, 0, kAddress}, ProbeStatus::Online, 3, L"收到 ICMP 回复"},
+        {"other host", {false, 1, 0, 3, 0, kOther}, ProbeStatus::NoResponse, 0, L"回复来自 10.1.2.255"},
+        {"from router", {false, 1, 11003, 25, 0, kRouter}, ProbeStatus::NoResponse, 0, L"目标主机不可达"},
         {"time-out", {false, 0, 0, 0, 11010}, ProbeStatus::NoResponse, 0, L"等待 ICMP 回复超时"},
         {"send rejected", {false, 0, 0, 0, 87}, ProbeStatus::Error, 0, L"ICMP 状态 87"},
         {"general failure", {false, 0, 0, 0, 11050}, ProbeStatus::Error, 0, L"本机网络发送失败"},
@@ -163,7 +171,8 @@ TEST(IcmpEchoProbe, ManyThreadsOnLoopback) {
 }
 
 // The namespace test bed made by the ctest fixture: the first line of the
-// state file scripts/testbed writes is "ready ANSWERING SILENT" or why not.
+// state file scripts/testbed writes is "ready ANSWERING SILENT" or why not; a
+// later line "proxied CIDR" names the /29 whose first host answers for all.
 class TestBedProbe : public ::testing::Test {
    protected:
     void SetUp() override {
@@ -179,23 +188,31 @@ class TestBedProbe : public ::testing::Test {
         if (!std::getline(file, line)) return std::string("state file ") + state + " missing";
         std::istringstream(line) >> word >> answering >> silent;
         if (word != "ready") return line;
-        if (!hosts(answering, answering_) || !hosts(silent, silent_))
+        if (!hosts(answering, 24, answering_) || !hosts(silent, 24, silent_))
             return "not /24 ranges in 198.18.0.0/15: " + line;
+        while (std::getline(file, line)) {
+            std::string key, proxied;
+            std::istringstream(line) >> key >> proxied;
+            if (key == "proxied" && !hosts(proxied, 29, proxied_))
+                return "not a /29 in 198.18.0.0/15: " + line;
+        }
         return {};
     }
 
-    // Only a /24 inside 198.18.0.0/15, never anything else.
-    static bool hosts(const std::string& cidr, std::vector<std::uint32_t>& out) {
+    // Only a network of this prefix inside 198.18.0.0/15, never anything else.
+    static bool hosts(const std::string& cidr, int prefix, std::vector<std::uint32_t>& out) {
+        const std::string suffix = "/" + std::to_string(prefix);
+        const std::uint32_t size = 1u << (32 - prefix);
         std::uint32_t network = 0;
-        if (cidr.size() < 3 || cidr.substr(cidr.size() - 3) != "/24" ||
-            !parseIpv4(std::wstring(cidr.begin(), cidr.end() - 3), network) || (network & 0xFFu) != 0 ||
-            (network >> 17) != ((198u << 7) | 9u))
+        if (cidr.size() <= suffix.size() || !cidr.ends_with(suffix) ||
+            !parseIpv4(std::wstring(cidr.begin(), cidr.end() - suffix.size()), network) ||
+            (network & (size - 1)) != 0 || (network >> 17) != ((198u << 7) | 9u))
             return false;
-        for (std::uint32_t host = 1; host < 255; ++host) out.push_back(network + host);
+        for (std::uint32_t host = 1; host < size - 1; ++host) out.push_back(network + host);
         return true;
     }
 
-    std::vector<std::uint32_t> answering_, silent_;
+    std::vector<std::uint32_t> answering_, silent_, proxied_;
 };
 
 // A silent host costs the whole timeout and no more than a generous margin;
@@ -230,6 +247,26 @@ TEST_F(TestBedProbe, ConcurrentProbesKeepTheirOwnReplies) {
         answers[kLoopback + 0x901u + i] = true;
     }
     expectSweep(answers, 300);
+}
+
+// A reply counts only from the address asked: in the proxied range every
+// request gets a prompt echo reply, but only the first host's is its own.
+TEST_F(TestBedProbe, ReplyFromAnotherAddressIsNoResponse) {
+    if (proxied_.empty()) GTEST_SKIP() << "the test bed has no proxied range";
+    const std::uint32_t answerer = proxied_.front();
+    for (const std::uint32_t address : proxied_) {
+        SCOPED_TRACE(::testing::Message() << std::hex << address);
+        const Result result = icmpEchoProbe(address, 1000);
+        if (address == answerer) {
+            EXPECT_EQ(result.status, ProbeStatus::Online);
+            EXPECT_EQ(result.note, kOnline);
+            EXPECT_LT(result.latencyMs, 1000u);
+        } else {
+            EXPECT_EQ(result.status, ProbeStatus::NoResponse);
+            EXPECT_EQ(result.note, L"回复来自 " + addressText(answerer));
+            EXPECT_EQ(result.latencyMs, 0u);
+        }
+    }
 }
 
 }  // namespace
