@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/accessibility/com_object.h"
+#include "ui/dpi.h"
 #include "ui/main_window.h"
 
 namespace calderwynfell {
@@ -121,7 +122,7 @@ int runApplication(HINSTANCE instance, int showCommand) {
 
     MainWindow window;
     window.instance = instance;
-    window.dpi = static_cast<int>(GetDpiForSystem());
+    window.dpi = systemDpi();
 
     RECT workArea{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);

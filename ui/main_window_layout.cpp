@@ -9,6 +9,7 @@
 #include <array>
 
 #include "ui/app.h"
+#include "ui/dpi.h"
 
 namespace calderwynfell {
 
@@ -150,7 +151,7 @@ void MainWindow::createOptionCombo(int id, const std::vector<std::wstring>& item
 }
 
 void MainWindow::createControls() {
-    dpi = static_cast<int>(GetDpiForWindow(hwnd));
+    dpi = windowDpi(hwnd);
     applyPalette();
 
     for (const auto& definition : kControls) {

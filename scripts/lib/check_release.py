@@ -3,6 +3,7 @@
 PE timestamp, hardening flags, DLL imports and version resource, and the
 guide's encoding. Usage: check_release.py ZIP VERSION OBJDUMP. Prints one line
 per fault."""
+import os
 import re
 import struct
 import subprocess
@@ -30,6 +31,27 @@ HARDENING = {0x20: "HIGH_ENTROPY_VA", 0x40: "DYNAMIC_BASE", 0x100: "NX_COMPAT", 
 # A build with stack canaries checks them in dozens of functions, each calling
 # the one failure function; without them there are none.
 MIN_CANARY_CHECKS = 20
+# Functions newer than the oldest supported Windows, by DLL, from the list beside this script.
+NEWER_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "newer_than_windows_10_1507.txt")
+
+
+def newer_functions():
+    with open(NEWER_LIST, encoding="utf-8") as f:
+        return {tuple(line.split()) for line in f if line.strip() and not line.startswith("#")}
+
+
+def imported_functions(dump):
+    """(dll, function) for every import by name in objdump -p output."""
+    imports, dll = set(), None
+    for line in dump.splitlines():
+        named = re.match(r"\s*DLL Name: (\S+)", line)
+        if named:
+            dll = named.group(1).lower().removesuffix(".dll")
+            continue
+        entry = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\w+)$", line)
+        if dll and entry:
+            imports.add((dll, entry.group(1)))
+    return imports
 
 
 def utf16(text):
@@ -93,6 +115,8 @@ def exe_faults(exe, version, objdump):
             faults.append(f"{EXE} imports {dll}, which is not a KnownDLL: Windows looks for it beside the exe first")
         if name in NOT_AT_START:
             faults.append(f"{EXE} imports {dll}, which would load at every start")
+    for dll, function in sorted(imported_functions(dump) & newer_functions()):
+        faults.append(f"{EXE} imports {function} from {dll}, which Windows 10 1507 lacks: the exe would not start")
     numbers = [int(n) for n in version.split(".")]
     fixed = exe.find(struct.pack("<I", 0xFEEF04BD))
     if fixed < 0:

@@ -1,6 +1,7 @@
 // Windows contracts that Wine does not enforce, seen from inside the controls:
 // colour and setting changes forwarded to them, fonts swapped before the old
-// ones are deleted, and no input method on the address fields.
+// ones are deleted, no input method on the address fields, and a DPI that
+// Windows 10 releases without GetDpiForWindow still get.
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/dpi.h"
 #include "ui_harness.h"
 
 namespace calderwynfell::test {
@@ -76,6 +78,15 @@ TEST(SystemContracts, TheAddressFieldsTakeNoInputMethod) {
     DestroyWindow(plain);
     EXPECT_FALSE(hasInputContext(w.control(kStartEditId)));
     EXPECT_FALSE(hasInputContext(w.control(kEndEditId)));
+}
+
+// Where the newer functions exist, the lookup finds them; the screen's DPI that
+// stands in for them elsewhere agrees with them at the system DPI.
+TEST(SystemContracts, DpiWithOrWithoutTheNewerFunctions) {
+    WindowUnderTest w;
+    EXPECT_EQ(systemDpi(), static_cast<int>(GetDpiForSystem()));
+    EXPECT_EQ(windowDpi(w.hwnd()), static_cast<int>(GetDpiForWindow(w.hwnd())));
+    EXPECT_EQ(screenDpi(), static_cast<int>(GetDpiForSystem()));
 }
 
 }  // namespace
