@@ -74,8 +74,9 @@ void MainWindow::rebuildView() {
     page = clampPage(page, view.size());
 
     // Enabled before disabled: a focused page button that goes grey hands the focus to the other.
-    const std::pair<int, bool> pageButtons[] = {{kPreviousPageButtonId, hasPreviousPage(page, listMode)},
-                                                {kNextPageButtonId, hasNextPage(page, view.size(), listMode)}};
+    const std::pair<int, bool> pageButtons[] = {
+        {kPreviousPageButtonId, hasPreviousPage(page, listMode)},
+        {kNextPageButtonId, hasNextPage(page, view.size(), listMode)}};
     for (const auto& [id, enabled] : pageButtons)
         if (enabled) setControlEnabled(id, true);
     for (const auto& [id, enabled] : pageButtons)
@@ -119,6 +120,7 @@ void MainWindow::sortByColumn(int column) {
         sortColumn = column;
         sortAscending = true;
     }
+    showSortOrder();
     rebuildView();
 }
 

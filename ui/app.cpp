@@ -90,6 +90,19 @@ void runKeyCommand(MainWindow& window, Command command) {
     });
 }
 
+// Keys that move the focus around the window, after which it shows where it went.
+bool isNavigationKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN) return false;
+    switch (message.wParam) {
+        case VK_TAB:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN: return true;
+        default: return false;
+    }
+}
+
 }  // namespace
 
 void routeLoopMessage(MainWindow& window, MSG& message) {
@@ -103,6 +116,10 @@ void routeLoopMessage(MainWindow& window, MSG& message) {
         runKeyCommand(window, [&] { window.stopScan(); });
         return;
     }
+    // As the dialog manager does on Windows; where the system keeps no UI state, the window's own copy learns
+    // it.
+    if (window.hwnd && isNavigationKey(message) && IsChild(window.hwnd, message.hwnd))
+        SendMessageW(window.hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     if (window.hwnd && IsDialogMessageW(window.hwnd, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);

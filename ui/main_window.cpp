@@ -89,6 +89,7 @@ LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
             case WM_SETTINGCHANGE:
             case WM_SYSCOLORCHANGE: onSystemChange(msg, wParam, lParam); break;
             case WM_THEMECHANGED: onColoursChanged(); break;
+            case WM_CHANGEUISTATE: onChangeUiState(wParam); break;
             case WM_CLOSE: onClose(); return 0;
             case WM_DESTROY: PostQuitMessage(0); return 0;
             case WM_NCDESTROY: onFinalDestroy(); break;

@@ -135,9 +135,15 @@ class MainWindow {
     int eventSelection = -1;
     int eventPage = -1;
     // The keyboard focus: the control that gets it back when the window is
-    // activated again, and the one that had it when the scan started.
+    // activated again, the one that had it when the scan started, and where the
+    // program last moved it during the scan.
     HWND savedFocus = nullptr;
     HWND focusBeforeScan = nullptr;
+    HWND focusMovedDuringScan = nullptr;
+    bool scanFocusTracked = false;  // from the start of a scan (its table included) to its end
+    // Whether focus rectangles show: the system's UI state, or the window's own where it keeps none.
+    bool systemKeepsUiState = true;
+    bool ownKeyboardCues = false;
     // The main window's accessible objects, one per request, until they go or the window does;
     // the ids of its painted elements follow those of the child windows.
     std::vector<WindowAccessible*> windowAccessibles;
@@ -197,6 +203,9 @@ class MainWindow {
     void paintMatrix(HDC dc, const RECT& clientRect) const;
     void onMatrixClick(HWND window, LPARAM lParam, bool doubleClick);
     void onMatrixKey(WPARAM key);
+    bool matrixShowsFocus() const;
+    int keyboardMatrixCell() const;
+    void drawMatrixFocus(HDC dc, const RECT& clientRect, int cell) const;
 
     // --- keyboard focus (main_window_focus.cpp) ---
     void onActivate(WPARAM wParam);
@@ -210,6 +219,9 @@ class MainWindow {
     void setControlEnabled(int id, bool enabled, HWND fallback = nullptr);
     void showControl(int id, bool shown, HWND fallback);
     void pressFocusedButton();
+    void initialiseKeyboardCues();
+    void onChangeUiState(WPARAM change);
+    bool keyboardCuesShown() const;
 
     // --- accessibility (main_window_accessibility.cpp) ---
     LRESULT onMatrixGetObject(WPARAM flags, LPARAM objectId);
@@ -248,6 +260,9 @@ class MainWindow {
     // --- detail list (main_window_list.cpp), detail line and clipboard (main_window_detail.cpp) ---
     LRESULT onListNotify(const NMHDR& header);
     LRESULT onListFind(const NMLVFINDITEMW& find) const;
+    void onListKey(WORD key);
+    void sortFromList(int column);
+    void showSortOrder() const;
     void copySelectedAddress();
 
     // --- export (results/export_command_ui.cpp) ---

@@ -3,6 +3,7 @@
 // WM_SYSKEYDOWN and Tab stops working. So, as the dialog manager does, the
 // focus moves on before a control is disabled, and the focused control is
 // remembered when the window is deactivated and given back when it returns.
+// Where it is, the focus shows once the keyboard has been used: keyboard cues.
 
 #include "ui/main_window.h"
 
@@ -34,6 +35,8 @@ HWND MainWindow::focusedControl() const {
 
 void MainWindow::giveFocus(HWND control) {
     if (!control) return;
+    if (scanFocusTracked)
+        focusMovedDuringScan = control;  // given back when the scan ends, unless the user moves on
     if (GetActiveWindow() != hwnd || IsIconic(hwnd)) {
         savedFocus = control;  // taken up on activation; never steal the foreground
         return;
@@ -50,10 +53,16 @@ void MainWindow::rememberFocus() {
     if (focus && IsChild(hwnd, focus)) savedFocus = focus;
 }
 
-// The remembered control, or the first one Tab reaches: the start address at start-up.
+// The remembered control as it was, as the dialog manager restores it: the
+// caret and selection of an edit stay. With none, the first control Tab reaches,
+// its text selected: the start address at start-up.
 void MainWindow::restoreFocus() {
-    const HWND target = isUsable(savedFocus) ? savedFocus : GetNextDlgTabItem(hwnd, nullptr, FALSE);
-    if (isUsable(target)) focusAndSelect(target);
+    if (isUsable(savedFocus)) {
+        SetFocus(savedFocus);
+        return;
+    }
+    const HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+    if (isUsable(first)) focusAndSelect(first);
 }
 
 void MainWindow::onActivate(WPARAM wParam) {
@@ -101,6 +110,36 @@ void MainWindow::pressFocusedButton() {
     if (!focus || GetParent(focus) != hwnd || !IsWindowEnabled(focus) || !hasClass(focus, L"Button")) return;
     if ((GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK) != BS_OWNERDRAW) return;
     onCommand(GetDlgCtrlID(focus), BN_CLICKED);
+}
+
+// Keyboard cues start as the dialog manager starts them: hidden unless the last
+// input was a key. A system that keeps no such state (it answers WM_QUERYUISTATE
+// with nothing, whatever it is told) leaves the window to keep its own, by the
+// same rules, starting hidden.
+void MainWindow::initialiseKeyboardCues() {
+    const auto hidden = [this] { return (SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0; };
+    SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    if (hidden()) return;
+    SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    systemKeepsUiState = hidden();
+    if (systemKeepsUiState) SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    ownKeyboardCues = false;
+}
+
+// The window's own copy, for a system that keeps none.
+void MainWindow::onChangeUiState(WPARAM change) {
+    if (systemKeepsUiState || !(HIWORD(change) & UISF_HIDEFOCUS)) return;
+    const WORD action = LOWORD(change);
+    if (action != UIS_SET && action != UIS_CLEAR) return;
+    const bool shown = action == UIS_CLEAR;
+    if (shown == ownKeyboardCues) return;
+    ownKeyboardCues = shown;
+    InvalidateRect(control(kMatrixId), nullptr, FALSE);
+}
+
+bool MainWindow::keyboardCuesShown() const {
+    if (!systemKeepsUiState) return ownKeyboardCues;
+    return !(SendMessageW(control(kMatrixId), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
 }  // namespace calderwynfell

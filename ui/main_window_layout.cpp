@@ -186,6 +186,7 @@ void MainWindow::createControls() {
         item.iSubItem = column;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
     }
+    showSortOrder();
 
     createFonts();
 
@@ -215,6 +216,7 @@ void MainWindow::createControls() {
     // What the window says at start-up is read with it, not announced.
     announcedStatus = statusText;
     announcedMessage = message;
+    initialiseKeyboardCues();
 }
 
 // The new fonts are made and handed to the controls before the old ones are
@@ -240,10 +242,17 @@ void MainWindow::deleteFonts() {
     for (const auto& font : kFonts) (this->*font.field).reset();
 }
 
+// A moved or resized control is repainted whole: one whose class keeps its old
+// bits (the matrix, the list) would otherwise show them at their old place.
 void MainWindow::placeControl(int id, int x, int y, int width, int height) {
     const HWND target = control(id);
     if (!target) return;
+    RECT before{};
+    GetWindowRect(target, &before);
     MoveWindow(target, scale(x), scale(y), scale(std::max(width, 1)), scale(std::max(height, 1)), TRUE);
+    RECT after{};
+    GetWindowRect(target, &after);
+    if (!EqualRect(&before, &after)) InvalidateRect(target, nullptr, TRUE);
 }
 
 void MainWindow::layoutControls() {

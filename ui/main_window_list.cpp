@@ -62,8 +62,48 @@ LRESULT MainWindow::onListNotify(const NMHDR& header) {
         case LVN_ODFINDITEMW: return onListFind(reinterpret_cast<const NMLVFINDITEMW&>(header));
         case NM_DBLCLK: copySelectedAddress(); return 0;
         case NM_SETFOCUS: syncListSelection(); return 0;  // the arrow keys go on from the selection
-        case LVN_COLUMNCLICK: sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); return 0;
+        case LVN_COLUMNCLICK: sortFromList(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem); return 0;
+        case LVN_KEYDOWN: onListKey(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey); return 0;
         default: return 0;
+    }
+}
+
+// Ctrl+1 to Ctrl+5 sort as a click on the header of column 1 to 5 does.
+void MainWindow::onListKey(WORD key) {
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return;
+    int column = -1;
+    if (key >= '1' && key <= '5') column = key - '1';
+    if (key >= VK_NUMPAD1 && key <= VK_NUMPAD5) column = key - VK_NUMPAD1;
+    if (column >= 0) sortFromList(column);
+}
+
+// A sort the user asked for: the new order is shown by the header and spoken.
+void MainWindow::sortFromList(int column) {
+    sortByColumn(column);
+    if (!announcer) return;
+    const HWND header = ListView_GetHeader(control(kDetailListId));
+    wchar_t title[64] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = title;
+    item.cchTextMax = static_cast<int>(std::size(title));
+    if (!Header_GetItem(header, sortColumn, &item)) return;
+    announcer(hwnd, std::wstring(title) + L" " + (sortAscending ? L"升序" : L"降序"));
+}
+
+// The sorted column's header carries the header's own arrow for the order; the others none.
+void MainWindow::showSortOrder() const {
+    const HWND header = ListView_GetHeader(control(kDetailListId));
+    const int count = Header_GetItemCount(header);
+    for (int column = 0; column < count; ++column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!Header_GetItem(header, column, &item)) continue;
+        int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == sortColumn) format |= sortAscending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (format == item.fmt) continue;
+        item.fmt = format;
+        Header_SetItem(header, column, &item);
     }
 }
 

@@ -71,7 +71,17 @@ LRESULT MainWindow::handleMatrixMessage(HWND window, UINT message, WPARAM wParam
         }
         case WM_KEYDOWN: onMatrixKey(wParam); return 0;
         case WM_GETOBJECT: return onMatrixGetObject(wParam, lParam);
-        case WM_SETFOCUS: onMatrixFocus(); return 0;
+        case WM_SETFOCUS:
+            onMatrixFocus();
+            InvalidateRect(window, nullptr, FALSE);  // the focus rectangle comes
+            return 0;
+        case WM_KILLFOCUS: InvalidateRect(window, nullptr, FALSE); return 0;
+        case WM_UPDATEUISTATE: {
+            // The default processing keeps the window's state; the cues it shows follow.
+            const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+            InvalidateRect(window, nullptr, FALSE);
+            return result;
+        }
         default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
@@ -84,6 +94,7 @@ void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
         SetTextColor(dc, palette.emptyText);
         RECT area = clientRect;
         DrawTextW(dc, kEmptyViewText, -1, &area, kCentredLine);
+        if (matrixShowsFocus()) drawMatrixFocus(dc, clientRect, -1);
         return;
     }
 
@@ -114,6 +125,40 @@ void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
             DrawTextW(dc, octet.c_str(), static_cast<int>(octet.size()), &cell, kCentredLine);
         }
     }
+    if (matrixShowsFocus()) drawMatrixFocus(dc, clientRect, keyboardMatrixCell());
+}
+
+// While the matrix has the keyboard focus and keyboard cues are on (the user has
+// used the keyboard), the cell the arrow keys act from carries the system focus
+// rectangle; mouse-only use never sees it.
+bool MainWindow::matrixShowsFocus() const {
+    const HWND matrix = control(kMatrixId);
+    return matrix && GetFocus() == matrix && keyboardCuesShown();
+}
+
+// The selected cell when it is on the page, otherwise the page's first; -1 on an empty page.
+int MainWindow::keyboardMatrixCell() const {
+    const int selected = selectedMatrixCell();
+    return selected >= 0 ? selected : (matrixCellCount() > 0 ? 0 : -1);
+}
+
+// Inside the cell's frame, clear of it by a pixel; with no cell, around the whole control.
+void MainWindow::drawMatrixFocus(HDC dc, const RECT& clientRect, int cell) const {
+    const int inset = MulDiv(1, dpi, 96);
+    RECT focus = clientRect;
+    int margin = 2 * inset;
+    if (cell >= 0) {
+        const matrix::CellBox box =
+            matrix::cellBox(clientRect.left, clientRect.top, clientRect.right - clientRect.left,
+                            clientRect.bottom - clientRect.top, cell, inset);
+        focus = RECT{box.left, box.top, box.right, box.bottom};
+        const Result& entry = results[static_cast<std::size_t>(matrixCellEntry(cell))];
+        const CellStyle style =
+            cellStyle(palette, static_cast<int>(entry.status), matrixCellEntry(cell) == selectedIndex);
+        margin = (style.frameWidth == 1 ? 1 : scale(style.frameWidth)) + 1;
+    }
+    InflateRect(&focus, -margin, -margin);
+    if (focus.right > focus.left && focus.bottom > focus.top) DrawFocusRect(dc, &focus);
 }
 
 void MainWindow::onMatrixClick(HWND window, LPARAM lParam, bool doubleClick) {

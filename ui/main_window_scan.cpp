@@ -58,6 +58,8 @@ void MainWindow::startScan() {
     }
     if (scanThread.joinable()) scanThread.join();
     focusBeforeScan = focusedControl();
+    focusMovedDuringScan = nullptr;
+    scanFocusTracked = true;
     loadRange(addresses);
     stopRequested.exchange(false);
     scanFinished.exchange(false);
@@ -167,11 +169,18 @@ void MainWindow::updateControls() {
         !isUsable(focus) || std::any_of(states.begin(), states.end(), [&](const auto& state) {
             return !state.enabled && control(state.id) == focus;
         });
-    // A scan's start hands the focus to the stop button; its end gives it back where it was.
-    if (focusLeaving)
+    // A scan's start hands the focus to the stop button. Its end gives back a focus
+    // the program moved (to 停止, or to the results on a stop) where it was; one the
+    // user moved stays.
+    const bool movedByProgram = !scanning && focus && focus == focusMovedDuringScan;
+    if (focusLeaving || movedByProgram)
         giveFocus(scanning                    ? control(kStopButtonId)
                   : isUsable(focusBeforeScan) ? focusBeforeScan
                                               : control(kStartButtonId));
+    if (!scanning) {
+        focusMovedDuringScan = nullptr;
+        scanFocusTracked = false;
+    }
     for (const auto& state : states)
         if (!state.enabled) setControlEnabled(state.id, false);
 

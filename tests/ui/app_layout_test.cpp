@@ -210,5 +210,39 @@ TEST(AppLayout, ViewButtonsSwapMatrixAndListAndRepaintBothButtons) {
     }
 }
 
+// What a view shows on screen after a layout change is what a full repaint draws:
+// a moved view keeps none of its old bits. The window's surface is read back.
+TEST(AppLayout, LayoutChangesLeaveTheViewsDrawnWhole) {
+    WindowUnderTest ui;
+    ui.setRange(L"127.0.0.1", L"127.0.1.44");  // 300 entries: cells on every row
+    ui.command(kEndEditId, EN_KILLFOCUS);
+    const auto onScreen = [&](int id) {
+        ui.pump();
+        const HWND view = ui.control(id);
+        RECT client{};
+        GetClientRect(view, &client);
+        DibSurface canvas(client.right, client.bottom);
+        const HDC screen = GetDC(view);
+        BitBlt(canvas.dc(), 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+        ReleaseDC(view, screen);
+        return canvas.take();
+    };
+    const struct {
+        const char* change;
+        int command, view;
+    } cases[] = {{"settings shown", kSettingsButtonId, kMatrixId},
+                 {"settings hidden", kSettingsButtonId, kMatrixId},
+                 {"list shown", kListViewButtonId, kDetailListId},
+                 {"settings shown over the list", kSettingsButtonId, kDetailListId},
+                 {"matrix shown", kMatrixViewButtonId, kMatrixId}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        ui.command(c.command);
+        const Rendering shown = onScreen(c.view);
+        RedrawWindow(ui.control(c.view), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_TRUE(shown.pixels == onScreen(c.view).pixels) << "differs from a full repaint";
+    }
+}
+
 }  // namespace
 }  // namespace calderwynfell::test

@@ -29,30 +29,38 @@ TEST(KeyboardFocus, StartsInTheStartAddressWithItsTextSelected) {
 }
 
 // A scan takes the focus from the inputs it disables to the stop button; a stop
-// takes it to the results; the end gives it back to where the scan found it.
+// takes it to the results; the end gives back what the program moved to where
+// the scan found it, or to the start button when that cannot take it. A focus
+// the user moved stays.
 TEST(KeyboardFocus, AScanMovesItAndGivesItBack) {
     const struct {
         int from;
         bool stopWithEsc, listMode;
-        int duringScan, afterScan;
+        int duringScan, userMovesTo, afterScan;
     } cases[] = {
-        {kStartEditId, false, false, kStopButtonId, kStartEditId},
-        {kStartButtonId, false, false, kStopButtonId, kStartButtonId},
-        {kNetworkComboId, false, false, kStopButtonId, kNetworkComboId},
-        {kMatrixId, false, false, kMatrixId, kMatrixId},
-        {kStartEditId, true, false, kStopButtonId, kMatrixId},
-        {kEndEditId, true, true, kStopButtonId, kDetailListId},
+        {kStartEditId, false, false, kStopButtonId, 0, kStartEditId},
+        {kStartButtonId, false, false, kStopButtonId, 0, kStartButtonId},
+        {kNetworkComboId, false, false, kStopButtonId, 0, kNetworkComboId},
+        {kMatrixId, false, false, kMatrixId, 0, kMatrixId},
+        {kStartEditId, true, false, kStopButtonId, 0, kStartEditId},
+        {kEndEditId, true, true, kStopButtonId, 0, kEndEditId},
+        {kStartEditId, true, true, kStopButtonId, kDetailListId, kDetailListId},
+        {kNextPageButtonId, false, false, 0, 0, kStartButtonId},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.from);
         ProbeGate gate(4);
         WindowUnderTest w(gate.hold(fakeProbe()));
         if (c.listMode) w.command(kListViewButtonId);
+        if (c.from == kNextPageButtonId) loadLoopbackRange(w, 300);  // two pages now, one after the start
         w.setRange(L"127.0.0.1", L"127.0.0.40");
         SetFocus(w.control(c.from));
         postKeyDown(w.control(c.from), VK_F5);
         ASSERT_TRUE(w.pumpUntil([&] { return w.window.scanning; }));
-        EXPECT_EQ(GetFocus(), w.control(c.duringScan));
+        if (c.duringScan) {
+            EXPECT_EQ(GetFocus(), w.control(c.duringScan));
+        }
+        if (c.userMovesTo) SetFocus(w.control(c.userMovesTo));
         if (c.stopWithEsc) {
             postKeyDown(GetFocus(), VK_ESCAPE);
             w.pump();
@@ -69,6 +77,7 @@ TEST(KeyboardFocus, AScanMovesItAndGivesItBack) {
 TEST(KeyboardFocus, ComesBackAfterAnotherWindowAndAfterMinimising) {
     WindowUnderTest w;
     SetFocus(w.control(kEndEditId));
+    SendMessageW(w.control(kEndEditId), EM_SETSEL, 3, 3);
     const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
                                        100, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
@@ -76,6 +85,11 @@ TEST(KeyboardFocus, ComesBackAfterAnotherWindowAndAfterMinimising) {
     SetForegroundWindow(w.hwnd());
     ASSERT_TRUE(w.pumpUntil([&] { return GetActiveWindow() == w.hwnd(); }));
     EXPECT_EQ(GetFocus(), w.control(kEndEditId));
+    DWORD first = 0, last = 0;
+    SendMessageW(w.control(kEndEditId), EM_GETSEL, reinterpret_cast<WPARAM>(&first),
+                 reinterpret_cast<LPARAM>(&last));
+    EXPECT_EQ(first, 3u) << "activation changes the focus, never the selection";
+    EXPECT_EQ(last, 3u);
     DestroyWindow(other);
 
     SetFocus(w.control(kSettingsButtonId));

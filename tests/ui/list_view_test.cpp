@@ -327,6 +327,54 @@ TEST_F(ListTest, FindItemAnswersWhatWasAsked) {
     }
 }
 
+// The header shows the order with its own arrow; Ctrl+1 to Ctrl+5 sort as header
+// clicks do, and the new order is spoken.
+TEST(ListSortOrder, HeaderArrowsAndControlDigitsSpeakTheOrder) {
+    std::vector<std::wstring> spoken;
+    WindowUnderTest w(fakeProbe(), fakeNetworks(), 600, 589, [&](MainWindow& window) {
+        window.announcer = [&](HWND, const std::wstring& text) { spoken.push_back(text); };
+    });
+    const HWND list = w.control(kDetailListId);
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const auto arrows = [&] {
+        std::vector<int> formats;
+        for (int column = 0; column < 5; ++column) {
+            HDITEMW item{};
+            item.mask = HDI_FORMAT;
+            SendMessageW(header, HDM_GETITEMW, WPARAM(column), reinterpret_cast<LPARAM>(&item));
+            formats.push_back(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+        }
+        return formats;
+    };
+    EXPECT_EQ(arrows(), (std::vector<int>{HDF_SORTUP, 0, 0, 0, 0})) << "the initial order";
+    w.command(kListViewButtonId);
+    SetFocus(list);
+    const struct {
+        UINT key;
+        std::vector<int> formats;
+        const wchar_t* spoken;
+    } cases[] = {
+        {'2', {0, HDF_SORTUP, 0, 0, 0}, L"状态 升序"},
+        {'2', {0, HDF_SORTDOWN, 0, 0, 0}, L"状态 降序"},
+        {VK_NUMPAD5, {0, 0, 0, 0, HDF_SORTUP}, L"说明 升序"},
+        {'1', {HDF_SORTUP, 0, 0, 0, 0}, L"IP 地址 升序"},
+    };
+    BYTE keys[256] = {};
+    for (const auto& c : cases) {
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        w.postKey(c.key, list);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(arrows(), c.formats) << toUtf8(c.spoken);
+        ASSERT_FALSE(spoken.empty());
+        EXPECT_EQ(spoken.back(), c.spoken);
+    }
+    w.postKey('3', list);  // without Ctrl: no sort
+    EXPECT_EQ(w.window.sortColumn, 0);
+}
+
 TEST_F(ListTest, SelectionGoesBothWaysAndDoubleClicksCopy) {
     w.setRange(L"127.0.0.1", L"127.0.0.8");
     ASSERT_TRUE(w.scanToEnd());

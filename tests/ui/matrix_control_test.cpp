@@ -1,5 +1,6 @@
 // The address matrix driven in-process: what it paints for each status, how
-// clicks and keys move the selection across cells and pages.
+// clicks and keys move the selection across cells and pages, and where it shows
+// the keyboard focus.
 
 #include <windows.h>
 
@@ -16,12 +17,13 @@
 namespace calderwynfell::test {
 namespace {
 
-
 // The octet is anti-aliased: the pixel furthest from the fill must lie on the
 // line from the fill to the text colour, well away from the fill.
 bool drawnInColour(const Rendering& r, const matrix::CellBox& b, COLORREF fill, COLORREF text) {
     using Rgb = std::array<double, 3>;
-    auto rgb = [](COLORREF c) { return Rgb{double(GetRValue(c)), double(GetGValue(c)), double(GetBValue(c))}; };
+    auto rgb = [](COLORREF c) {
+        return Rgb{double(GetRValue(c)), double(GetGValue(c)), double(GetBValue(c))};
+    };
     const Rgb f = rgb(fill), t = rgb(text);
     auto offset = [&](const Rgb& p) { return Rgb{p[0] - f[0], p[1] - f[1], p[2] - f[2]}; };
     auto dot = [](const Rgb& a, const Rgb& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
@@ -31,7 +33,8 @@ bool drawnInColour(const Rendering& r, const matrix::CellBox& b, COLORREF fill, 
             if (const Rgb p = offset(rgb(r.at(x, y))); dot(p, p) > dot(strongest, strongest)) strongest = p;
     const Rgb way = offset(t);
     const double share = dot(strongest, way) / dot(way, way);
-    const Rgb off{strongest[0] - share * way[0], strongest[1] - share * way[1], strongest[2] - share * way[2]};
+    const Rgb off{strongest[0] - share * way[0], strongest[1] - share * way[1],
+                  strongest[2] - share * way[2]};
     return share > 0.3 && dot(off, off) < 100;
 }
 
@@ -56,7 +59,8 @@ class MatrixTest : public ::testing::Test {
 
     void mouse(UINT message, int cell) {
         const matrix::CellBox b = box(cell);
-        SendMessageW(matrixWindow(), message, MK_LBUTTON, MAKELPARAM((b.left + b.right) / 2, (b.top + b.bottom) / 2));
+        SendMessageW(matrixWindow(), message, MK_LBUTTON,
+                     MAKELPARAM((b.left + b.right) / 2, (b.top + b.bottom) / 2));
         w.pump();
     }
 
@@ -146,8 +150,11 @@ TEST_F(MatrixTest, LastPageOf300ShowsFortyFourCellsAndItsWhiteSpaceDoesNothing) 
     for (int cell = 0; cell < 256; ++cell) {
         const matrix::CellBox b = box(cell);
         const RECT whole{b.left - 1, b.top - 1, b.right + 1, b.bottom + 1};  // frame and gap included
-        if (cell < 44) EXPECT_EQ(r.at(b.left + 2, b.top + 2), kNotCheckedFill) << cell;
-        else EXPECT_EQ(countColour(r, whole, kWhite), (whole.right - whole.left) * (whole.bottom - whole.top)) << cell;
+        if (cell < 44)
+            EXPECT_EQ(r.at(b.left + 2, b.top + 2), kNotCheckedFill) << cell;
+        else
+            EXPECT_EQ(countColour(r, whole, kWhite), (whole.right - whole.left) * (whole.bottom - whole.top))
+                << cell;
     }
     mouse(WM_LBUTTONDOWN, 5);  // 127.0.1.6, view position 261
     EXPECT_EQ(window().selectedIndex, 261);
@@ -177,18 +184,13 @@ TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequenceAndOtherKeysDoNothing) {
         int expected, expectedPage;
     } cases[] = {
         {600, 2, -1, VK_RIGHT, 513, 2},  // nothing selected: starts from the page's first cell
-        {600, 2, -1, VK_LEFT, 511, 1},
-        {600, 0, 245, VK_DOWN, 261, 1},  // last row of page 0
-        {260, 0, 250, VK_DOWN, 259, 1},  // fewer than 16 follow
-        {300, 0, 5, VK_UP, 0, 0},
-        {300, 0, 32, VK_LEFT, 31, 0},  // first cell of a row to the last of the row above
-        {300, 0, 255, VK_RIGHT, 256, 1},
-        {300, 1, 299, VK_RIGHT, 299, 1},
-        {300, 1, 290, VK_DOWN, 299, 1},
-        {300, 1, 256, VK_UP, 240, 0},
-        {300, 0, 20, 'C', 20, 0},  // without Ctrl
-        {300, 0, 20, VK_HOME, 20, 0},
-        {300, 0, 20, VK_NEXT, 20, 0},
+        {600, 2, -1, VK_LEFT, 511, 1},   {600, 0, 245, VK_DOWN, 261, 1},  // last row of page 0
+        {260, 0, 250, VK_DOWN, 259, 1},                                   // fewer than 16 follow
+        {300, 0, 5, VK_UP, 0, 0},        {300, 0, 32, VK_LEFT, 31, 0},  // first cell of a row to the last of
+                                                                        // the row above
+        {300, 0, 255, VK_RIGHT, 256, 1}, {300, 1, 299, VK_RIGHT, 299, 1}, {300, 1, 290, VK_DOWN, 299, 1},
+        {300, 1, 256, VK_UP, 240, 0},    {300, 0, 20, 'C', 20, 0},  // without Ctrl
+        {300, 0, 20, VK_HOME, 20, 0},    {300, 0, 20, VK_NEXT, 20, 0},
     };
     setClipboardText(L"sentinel");
     for (const auto& c : cases) {
@@ -204,6 +206,48 @@ TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequenceAndOtherKeysDoNothing) {
         EXPECT_EQ(listSelection(), c.expected) << "the list mirrors the selection";
     }
     EXPECT_EQ(clipboardText(), L"sentinel");
+}
+
+// The focus rectangle shows only while the matrix has the focus and keyboard cues
+// are on; it marks the cell the arrows act from, and nothing else changes.
+TEST_F(MatrixTest, KeyboardFocusShowsOnTheCellTheArrowsActFrom) {
+    load(300);
+    const auto changed = [](const Rendering& a, const Rendering& b, RECT area) {
+        int count = 0;
+        for (LONG y = area.top; y < area.bottom; ++y)
+            for (LONG x = area.left; x < area.right; ++x) count += a.at(x, y) != b.at(x, y);
+        return count;
+    };
+    // Unfocused, then focused, in the same state (an address field losing the focus
+    // would preview its range).
+    const auto renderings = [&] {
+        SetFocus(w.control(kStartButtonId));
+        const Rendering plain = renderClient(matrixWindow());
+        SetFocus(matrixWindow());
+        return std::pair{plain, renderClient(matrixWindow())};
+    };
+    const auto [hiddenPlain, hiddenFocused] = renderings();
+    EXPECT_EQ(changed(hiddenPlain, hiddenFocused, {0, 0, hiddenPlain.width, hiddenPlain.height}), 0)
+        << "cues start hidden without keyboard input";
+
+    SendMessageW(w.hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    const struct {
+        int select;  // -1: nothing selected
+        bool nextPage;
+        int cell;
+    } cases[] = {{-1, false, 0}, {37, false, 37}, {37, true, 0}};
+    for (const auto& c : cases) {
+        if (c.select >= 0) window().selectResult(c.select);
+        if (c.nextPage) w.command(kNextPageButtonId);
+        const auto [plain, focused] = renderings();
+        const matrix::CellBox b = box(c.cell);
+        const RECT inside{b.left + 2, b.top + 2, b.right - 2, b.bottom - 2};  // clear of the frame
+        const RECT within{inside.left + 1, inside.top + 1, inside.right - 1, inside.bottom - 1};
+        EXPECT_GT(changed(plain, focused, inside) - changed(plain, focused, within), (b.right - b.left) / 2)
+            << "a dotted ring just inside cell " << c.cell;
+        EXPECT_EQ(changed(plain, focused, {0, 0, plain.width, plain.height}), changed(plain, focused, inside))
+            << "nothing outside cell " << c.cell;
+    }
 }
 
 TEST_F(MatrixTest, EnterAndControlCCopyTheSelectionEvenWhenHidden) {
