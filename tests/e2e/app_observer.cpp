@@ -19,6 +19,9 @@
 //   guard                         ok only when both address fields hold loopback or test bed addresses
 //   wait-dialog <0|1> <ms>        until the export save dialog is gone or shown
 //   other <show|hide>             this process's own top-level window, titled "app_observer other"
+//   selection <id>                an edit's selection: "start end"
+//   header                        the detail list's sort arrows, column by column: up, down or -
+//   redraw <id>                   a control repainted whole, now (RedrawWindow)
 
 #include <windows.h>
 // Defines IID_IAccessible here: taken from a static liboleacc.a it would be an import thunk.
@@ -194,6 +197,38 @@ class Observer {
         return false;
     }
 
+    std::string selection(int id) const {
+        const auto packed = static_cast<DWORD>(SendMessageW(GetDlgItem(main_, id), EM_GETSEL, 0, 0));
+        return std::to_string(LOWORD(packed)) + " " + std::to_string(HIWORD(packed));
+    }
+
+    // HDM_GETITEMW is not marshalled between processes: the item lives in the app's memory.
+    std::string header() const {
+        const HWND header =
+            reinterpret_cast<HWND>(SendMessageW(GetDlgItem(main_, kDetailList), LVM_GETHEADER, 0, 0));
+        DWORD processId = 0;
+        GetWindowThreadProcessId(main_, &processId);
+        const HANDLE process =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (!process) return "no process";
+        void* remote = VirtualAllocEx(process, nullptr, sizeof(HDITEMW), MEM_COMMIT, PAGE_READWRITE);
+        std::string arrows;
+        for (int column = 0; remote && column < 5; ++column) {
+            HDITEMW item{};
+            item.mask = HDI_FORMAT;
+            SIZE_T moved = 0;
+            WriteProcessMemory(process, remote, &item, sizeof(item), &moved);
+            SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process, remote, &item, sizeof(item), &moved);
+            arrows += std::string(arrows.empty() ? "" : " ") + (item.fmt & HDF_SORTUP     ? "up"
+                                                                : item.fmt & HDF_SORTDOWN ? "down"
+                                                                                          : "-");
+        }
+        if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        CloseHandle(process);
+        return arrows;
+    }
+
     HWND main() const { return main_; }
 
    private:
@@ -282,6 +317,12 @@ std::string answer(const Observer& app, OtherWindow& other, const std::vector<st
                 what.c_str(), [&] { return app.paintedName(index) != before; }, arg(2)))
             return "fail " + what;
         return "ok " + utf8(app.paintedName(index));
+    }
+    if (command == "selection") return "ok " + app.selection(arg(1));
+    if (command == "header") return "ok " + app.header();
+    if (command == "redraw") {
+        RedrawWindow(GetDlgItem(app.main(), arg(1)), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return "ok";
     }
     if (command == "guard")
         return app.guard() ? "ok" : "fail the address fields hold a range outside 127/8 and 198.18/15";

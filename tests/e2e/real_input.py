@@ -9,8 +9,10 @@ Only loopback and the test bed's silent range are ever scanned: before any key
 or click that could start a scan, the observer confirms both address fields
 hold such addresses. Every wait is bounded and names what it waits for.
 """
+import re
 import subprocess
 import sys
+import time
 
 START_EDIT, END_EDIT, START, STOP, NETWORKS, SETTINGS = 101, 102, 103, 104, 105, 106
 TIMEOUT, ATTEMPTS, CONCURRENCY = 107, 108, 109
@@ -68,6 +70,34 @@ def click_at(x, y):
     xdotool("mousemove", "--sync", str(x), str(y), "click", "1")
 
 
+def screen_area(left, top, right, bottom):
+    """The screen's pixels in a rectangle, as rows of (r, g, b), read from the X server."""
+    ppm = subprocess.run(["import", "-window", "root", "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                          "-depth", "8", "ppm:-"], check=True, capture_output=True, timeout=30).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)  # one byte a sample after a single blank
+    if not header:
+        raise Failure("the screen could not be read")
+    width, height, data = int(header.group(1)), int(header.group(2)), ppm[header.end():]
+    return [[tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)]
+            for y in range(height)]
+
+
+def settled_area(rect):
+    """The area once two readings a moment apart agree: painting has finished."""
+    last = screen_area(*rect)
+    for _ in range(20):
+        time.sleep(0.1)  # between readings of the screen, not synchronisation: the comparison decides
+        now = screen_area(*rect)
+        if now == last:
+            return now
+        last = now
+    raise Failure(f"the screen at {rect} kept changing")
+
+
+def changed_points(before, after):
+    return [(x, y) for y, (a, b) in enumerate(zip(before, after)) for x, (p, q) in enumerate(zip(a, b)) if p != q]
+
+
 class Suite:
     def __init__(self, observer, silent_cidr):
         self.o = observer
@@ -104,6 +134,16 @@ class Suite:
         """Shift+Tab then Tab lands in the start field with its text selected, as dialog navigation does."""
         key("shift+Tab")
         self.focus_is(START_EDIT)
+
+    def rect(self, control):
+        return tuple(map(int, self.o.ask(f"rect {control}").split()))
+
+    def cell_box(self, cell):
+        """Matrix cell as painted, inside its one-pixel inset, in matrix coordinates."""
+        left, top, right, bottom = self.rect(MATRIX)
+        w, h = right - left, bottom - top
+        col, row = cell % 16, cell // 16
+        return (col * w) // 16 + 1, (row * h) // 16 + 1, ((col + 1) * w) // 16 - 1, ((row + 1) * h) // 16 - 1
 
     def untested(self):
         return int(self.o.painted()[CARD_UNTESTED][2].split(" ")[0])
@@ -164,6 +204,34 @@ class Suite:
         self.expect("status", painted[STATUS], (str(ROLE_TEXT), "扫描完成 · 300 / 300", ""))
         self.expect("page", painted[PAGE][1], "1/2")
         self.expect("foot line", painted[FOOT], (str(ROLE_TEXT), "无响应不等于离线，设备可能禁用了 Ping。", ""))
+
+    def tab_into_the_matrix_shows_the_focus(self):
+        """With nothing selected, the first cell of the page carries the focus rectangle."""
+        self.tab_until(NEXT)
+        area = self.rect(MATRIX)
+        before = settled_area(area)
+        key("Tab")
+        self.focus_is(MATRIX)
+        changed = changed_points(before, settled_area(area))
+        left, top, right, bottom = self.cell_box(0)
+        if len(changed) < (right - left) or any(not (left < x < right - 1 and top < y < bottom - 1)
+                                                for x, y in changed):
+            xs, ys = [x for x, _ in changed] or [0], [y for _, y in changed] or [0]
+            raise Failure(f"focus rectangle: {len(changed)} pixels changed in x {min(xs)}..{max(xs)}, "
+                          f"y {min(ys)}..{max(ys)}; wanted a ring inside cell 0 at {(left, top, right, bottom)}")
+
+    def settings_row_leaves_the_matrix_whole(self):
+        """Shown and hidden again, the row leaves the matrix as a full repaint draws it."""
+        for shown in ("1", "0"):
+            self.press(SETTINGS)
+            self.o.ask(f"wait-state {TIMEOUT} {shown} 1 5000")
+            area = self.rect(MATRIX)
+            toggled = settled_area(area)
+            self.o.ask(f"redraw {MATRIX}")
+            if changed_points(toggled, settled_area(area)):
+                raise Failure(f"the matrix after the settings row was {'shown' if shown == '1' else 'hidden'} "
+                              "differs from a full repaint")
+        self.tab_until(END_EDIT)
 
     def reversed_range_is_an_alert(self):
         self.back_to_start_field()
@@ -235,18 +303,16 @@ class Suite:
         self.scan_runs()
         self.focus_is(STOP)
         self.stop_mid_scan("Return")
-        self.focus_is(MATRIX)
+        self.focus_is(START)  # what the program moved goes back where the scan found it
 
-    def esc_after_f5_in_a_field(self):
+    def esc_after_f5_in_the_start_field(self):
         self.tab_until(START_EDIT)
-        key("Tab")
-        self.focus_is(END_EDIT)
         self.o.ask("guard")
         key("F5")
         self.scan_runs()
         self.focus_is(STOP)
         self.stop_mid_scan("Escape")
-        self.focus_is(MATRIX)
+        self.focus_is(START_EDIT)
 
     def esc_after_a_click_on_start(self):
         left, top, right, bottom = map(int, self.o.ask(f"rect {START}").split())
@@ -288,6 +354,17 @@ class Suite:
         self.status_becomes("已停止", 10000)
         self.focus_is(LIST)
 
+    def control_digits_sort_the_list(self):
+        self.focus_is(LIST)
+        self.expect("sort arrows", self.o.ask("header"), "up - - - -")
+        key("ctrl+1")
+        self.expect("sort arrows after Ctrl+1", self.o.ask("header"), "down - - - -")
+        key("ctrl+1")
+        self.expect("sort arrows after Ctrl+1 twice", self.o.ask("header"), "up - - - -")
+        key("ctrl+3")
+        self.expect("sort arrows after Ctrl+3", self.o.ask("header"), "- - up - -")
+        key("ctrl+1")
+
     def another_window_and_back(self):
         # Without a window manager there is no Alt+Tab: a click activates, as it does on Windows.
         self.o.ask("other show")
@@ -295,6 +372,21 @@ class Suite:
         self.focus_is(-1)
         click_at(left + 30, top + 18)  # on the painted label 扫描范围, not on a control
         self.focus_is(LIST)
+        self.o.ask("other hide")
+
+    def activation_keeps_the_caret(self):
+        """Coming back restores the focus and nothing else: the caret stays at the end."""
+        self.tab_until(START_EDIT)
+        key("End")
+        length = len(self.o.ask(f"text {START_EDIT}"))
+        self.expect("caret at the end", self.o.ask(f"selection {START_EDIT}"), f"{length} {length}")
+        self.o.ask("other show")
+        self.focus_is(-1)
+        left, top, right, bottom = self.rect(0)
+        # Elsewhere on the painted label than the last click: the pointer must move for --sync.
+        click_at(left + 40, top + 20)
+        self.focus_is(START_EDIT)
+        self.expect("selection after activation", self.o.ask(f"selection {START_EDIT}"), f"{length} {length}")
         self.o.ask("other hide")
 
     def alt_f4_closes(self):
@@ -306,15 +398,19 @@ def main(observer_exe, silent_cidr, out_dir):
         observer = Observer(observer_exe, log)
         suite = Suite(observer, silent_cidr)
         checks = [suite.start_up, suite.type_range_then_f5, suite.f5_again_without_a_click,
-                  suite.painted_after_a_scan, suite.reversed_range_is_an_alert, suite.tab_and_shift_tab,
-                  suite.enter_on_buttons, suite.start_and_stop_with_enter, suite.esc_after_f5_in_a_field,
+                  suite.painted_after_a_scan, suite.tab_into_the_matrix_shows_the_focus,
+                  suite.settings_row_leaves_the_matrix_whole, suite.reversed_range_is_an_alert, suite.tab_and_shift_tab,
+                  suite.enter_on_buttons, suite.start_and_stop_with_enter, suite.esc_after_f5_in_the_start_field,
                   suite.esc_after_a_click_on_start, suite.arrows_and_typing_during_a_scan,
-                  suite.another_window_and_back, suite.alt_f4_closes]
+                  suite.control_digits_sort_the_list, suite.another_window_and_back,
+                  suite.activation_keeps_the_caret, suite.alt_f4_closes]
         try:
             observer.ask("ready")
+            began = time.monotonic()
             for check in checks:
                 check()
-                print(f"real-input: {check.__name__}: ok", flush=True)
+                print(f"real-input: {check.__name__}: ok ({time.monotonic() - began:.1f} s)", flush=True)
+                began = time.monotonic()
         except (Failure, subprocess.CalledProcessError, subprocess.TimeoutExpired) as fault:
             print(f"real-input: FAILED in {check.__name__}: {fault}", flush=True)
             return 1
