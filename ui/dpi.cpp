@@ -7,12 +7,16 @@ namespace {
 using DpiForSystem = UINT(WINAPI*)();
 using DpiForWindow = UINT(WINAPI*)(HWND);
 
-// user32 is imported, so it is loaded; only the function may be missing.
+// user32 is imported, so it is loaded: it is found as the module of one of its
+// functions, and nothing is looked up by name. Only the function may be missing.
 template <typename Function>
 Function user32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                  : nullptr;
+    HMODULE user32 = nullptr;
+    if (!GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&GetWindowLongPtrW)), &user32))
+        return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
 }  // namespace
