@@ -7,6 +7,7 @@
 
 #define _CRT_RAND_S
 #include <stdlib.h>
+#include <windows.h>
 
 #include <cstdint>
 
@@ -27,7 +28,12 @@ void* __stack_chk_guard = reinterpret_cast<void*>(std::uintptr_t{0x2B992DDFA232}
 
 namespace {
 
+// The first code of the program's own, before wWinMain. rand_s draws from the
+// system's random source, which may load a further system DLL (cryptbase.dll,
+// not a KnownDLL): the DLL search is restricted to System32 first, so that it
+// can never come from the exe's folder.
 __attribute__((constructor, no_stack_protector)) void seedStackGuard() {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     std::uintptr_t guard = 0;
     for (int half = 0; half < 2; ++half) {
         unsigned int bits = 0;
