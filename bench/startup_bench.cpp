@@ -1,9 +1,10 @@
 // Start-up time: from CreateProcess to the first visible top-level window of
-// the new process, for the app and for an empty-window program, started in
-// turn so that both see the same machine. Each window is closed with WM_CLOSE
-// as soon as it is visible; nothing else is sent, so the app never scans.
-// Prints the median of the warm starts of each and their ratio.
-//   startup_bench.exe APP.exe EMPTY.exe [starts]
+// the new process, for the app, an empty-window program and any further
+// programs to compare (a previous release), started in turn so that all see
+// the same machine. Each window is closed with WM_CLOSE as soon as it is
+// visible; nothing else is sent, so the app never scans. Prints the median of
+// the warm starts of each and the app's ratio to each of the others.
+//   startup_bench.exe APP.exe EMPTY.exe [starts] [OTHER.exe ...]
 
 #include <windows.h>
 
@@ -86,14 +87,15 @@ double median(std::vector<double> samples) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: startup_bench APP.exe EMPTY.exe [starts]\n");
+        std::fprintf(stderr, "usage: startup_bench APP.exe EMPTY.exe [starts] [OTHER.exe ...]\n");
         return 2;
     }
-    const std::wstring programs[2] = {argv[1], argv[2]};
+    std::vector<std::wstring> programs = {argv[1], argv[2]};
+    for (int i = 4; i < argc; ++i) programs.emplace_back(argv[i]);
     const int starts = argc > 3 ? std::max(1, _wtoi(argv[3])) : 10;
-    std::vector<double> samples[2];
+    std::vector<std::vector<double>> samples(programs.size());
     for (int round = 0; round < kWarmUpStarts + starts; ++round) {
-        for (int p = 0; p < 2; ++p) {
+        for (std::size_t p = 0; p < programs.size(); ++p) {
             const double ms = timeOneStart(programs[p]);
             if (ms < 0) {
                 std::fprintf(stderr, "startup_bench: %ls did not open a window and exit cleanly\n",
@@ -103,11 +105,13 @@ int wmain(int argc, wchar_t** argv) {
             if (round >= kWarmUpStarts) samples[p].push_back(ms);
         }
     }
-    const double app = median(samples[0]);
-    const double empty = median(samples[1]);
+    std::vector<double> medians;
+    for (const auto& s : samples) medians.push_back(median(s));
     std::printf("start to visible window, median of %d warm starts:\n", starts);
-    std::printf("  %-40ls %8.1f ms\n", programs[0].c_str(), app);
-    std::printf("  %-40ls %8.1f ms\n", programs[1].c_str(), empty);
-    std::printf("  ratio app / empty window              %8.2f (target < 1.5)\n", app / empty);
+    for (std::size_t p = 0; p < programs.size(); ++p)
+        std::printf("  %-40ls %8.1f ms\n", programs[p].c_str(), medians[p]);
+    std::printf("  ratio app / empty window              %8.2f (target < 1.5)\n", medians[0] / medians[1]);
+    for (std::size_t p = 2; p < programs.size(); ++p)
+        std::printf("  ratio app / %-26ls %8.2f\n", programs[p].c_str(), medians[0] / medians[p]);
     return 0;
 }
