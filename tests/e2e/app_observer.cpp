@@ -20,6 +20,8 @@
 //   wait-dialog <0|1> <ms>        until the export save dialog is gone or shown
 //   other <show|hide>             this process's own top-level window, titled "app_observer other"
 //   selection <id>                an edit's selection: "start end"
+//   checked <id>                  a check box's state, 0 or 1
+//   combo <id>                    a combo box's "selected count"
 //   header                        the detail list's sort arrows, column by column: up, down or -
 //   redraw <id>                   a control repainted whole, now (RedrawWindow)
 
@@ -319,6 +321,13 @@ std::string answer(const Observer& app, OtherWindow& other, const std::vector<st
         return "ok " + utf8(app.paintedName(index));
     }
     if (command == "selection") return "ok " + app.selection(arg(1));
+    if (command == "checked")
+        return "ok " + std::to_string(SendMessageW(GetDlgItem(app.main(), arg(1)), BM_GETCHECK, 0, 0));
+    if (command == "combo") {
+        const HWND combo = GetDlgItem(app.main(), arg(1));
+        return "ok " + std::to_string(SendMessageW(combo, CB_GETCURSEL, 0, 0)) + " " +
+               std::to_string(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    }
     if (command == "header") return "ok " + app.header();
     if (command == "redraw") {
         RedrawWindow(GetDlgItem(app.main(), arg(1)), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

@@ -233,6 +233,17 @@ class Suite:
                               "differs from a full repaint")
         self.tab_until(END_EDIT)
 
+    def space_presses_buttons_and_ticks_the_filter(self):
+        self.tab_until(SETTINGS)
+        for shown in ("1", "0"):
+            key("space")
+            self.o.ask(f"wait-state {TIMEOUT} {shown} 1 5000")
+        self.tab_until(ONLINE_ONLY)
+        for ticked in ("1", "0"):
+            key("space")
+            self.expect("只看在线 ticked", self.o.ask(f"checked {ONLINE_ONLY}"), ticked)
+        self.tab_until(END_EDIT)
+
     def reversed_range_is_an_alert(self):
         self.back_to_start_field()
         type_text("127.0.1.99")
@@ -293,6 +304,18 @@ class Suite:
         self.expect("concurrency", self.o.ask(f"text {CONCURRENCY}"), "16")
         self.press(SETTINGS)
         self.o.ask(f"wait-state {TIMEOUT} 0 1 5000")
+
+    def arrows_in_the_network_box(self):
+        """Down and Up choose the next and the previous network. The fields then hold a
+        network of this machine: the next check types a test range before any scan."""
+        self.tab_until(NETWORKS)
+        selected, count = map(int, self.o.ask(f"combo {NETWORKS}").split())
+        after_down = min(max(selected, 0) + 1, count - 1)
+        key("Down")
+        self.expect("network after Down", self.o.ask(f"combo {NETWORKS}"), f"{after_down} {count}")
+        key("Up")
+        self.expect("network after Up", self.o.ask(f"combo {NETWORKS}"),
+                    f"{max(after_down - 1, 0) if count else -1} {count}")
 
     def start_and_stop_with_enter(self):
         self.tab_until(START_EDIT)
@@ -365,6 +388,21 @@ class Suite:
         self.expect("sort arrows after Ctrl+3", self.o.ask("header"), "- - up - -")
         key("ctrl+1")
 
+    def page_keys_in_the_list(self):
+        self.focus_is(LIST)
+        count = int(self.o.ask("list").split()[3])
+        selected = lambda: int(self.o.ask("list").split()[0])
+        key("Home")
+        self.expect("row after Home", selected(), 0)
+        key("End")
+        self.expect("row after End", selected(), count - 1)
+        key("Prior")
+        page_up = selected()
+        if not 0 < page_up < count - 2:
+            raise Failure(f"Page Up from the last of {count} rows went to row {page_up}")
+        key("Next")
+        self.expect("row after Page Down", selected(), count - 1)
+
     def another_window_and_back(self):
         # Without a window manager there is no Alt+Tab: a click activates, as it does on Windows.
         self.o.ask("other show")
@@ -399,11 +437,13 @@ def main(observer_exe, silent_cidr, out_dir):
         suite = Suite(observer, silent_cidr)
         checks = [suite.start_up, suite.type_range_then_f5, suite.f5_again_without_a_click,
                   suite.painted_after_a_scan, suite.tab_into_the_matrix_shows_the_focus,
-                  suite.settings_row_leaves_the_matrix_whole, suite.reversed_range_is_an_alert, suite.tab_and_shift_tab,
-                  suite.enter_on_buttons, suite.start_and_stop_with_enter, suite.esc_after_f5_in_the_start_field,
-                  suite.esc_after_a_click_on_start, suite.arrows_and_typing_during_a_scan,
-                  suite.control_digits_sort_the_list, suite.another_window_and_back,
-                  suite.activation_keeps_the_caret, suite.alt_f4_closes]
+                  suite.settings_row_leaves_the_matrix_whole, suite.space_presses_buttons_and_ticks_the_filter,
+                  suite.reversed_range_is_an_alert, suite.tab_and_shift_tab, suite.enter_on_buttons,
+                  suite.arrows_in_the_network_box, suite.start_and_stop_with_enter,
+                  suite.esc_after_f5_in_the_start_field, suite.esc_after_a_click_on_start,
+                  suite.arrows_and_typing_during_a_scan, suite.control_digits_sort_the_list,
+                  suite.page_keys_in_the_list, suite.another_window_and_back, suite.activation_keeps_the_caret,
+                  suite.alt_f4_closes]
         try:
             observer.ask("ready")
             began = time.monotonic()
