@@ -32,10 +32,17 @@ bool shoot(bool highContrast, const char* name) {
     return renderWithChildren(w.hwnd()).save(name);
 }
 
+// As the window opens: the proposed range as an untested table, the focus in the start address.
+bool shootStart() {
+    WindowUnderTest w(fakeProbe(), fakeNetworks(), 600, 589);
+    w.pumpFor(200);
+    return renderWithChildren(w.hwnd()).save("doc_start");
+}
+
 }  // namespace
 
 int saveDocScreenshots() {
-    const bool saved = shoot(false, "doc_normal") && shoot(true, "doc_high_contrast");
+    const bool saved = shootStart() && shoot(false, "doc_normal") && shoot(true, "doc_high_contrast");
     std::printf("%s\n", saved ? "saved" : "failed");
     return saved ? 0 : 1;
 }
