@@ -1,7 +1,8 @@
 #pragma once
 // What every accessible object of the window has in common: reference counting
 // (ComObject), IDispatch without type information (clients call IAccessible
-// directly), and the list of IAccessible methods each object answers.
+// directly), names and values that clients cannot set, and the list of the
+// other IAccessible methods each object answers.
 
 #include <windows.h>
 #include <oleacc.h>
@@ -29,9 +30,7 @@
         override;                                                                                          \
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override;           \
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override;                         \
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override;                                  \
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override;                              \
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
 
 namespace calderwynfell {
 
@@ -50,6 +49,8 @@ class AccessibleObject : public ComObject<IAccessible> {
                                      UINT*) override {
         return E_NOTIMPL;
     }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 };
 
 }  // namespace calderwynfell

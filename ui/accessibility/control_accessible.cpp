@@ -124,14 +124,6 @@ HRESULT ControlAccessible::accDoDefaultAction(VARIANT child) {
     CALDERWYNFELL_FORWARD(accDoDefaultAction(child));
 }
 
-HRESULT ControlAccessible::put_accName(VARIANT child, BSTR name) {
-    CALDERWYNFELL_FORWARD(put_accName(child, name));
-}
-
-HRESULT ControlAccessible::put_accValue(VARIANT child, BSTR value) {
-    CALDERWYNFELL_FORWARD(put_accValue(child, value));
-}
-
 HRESULT ControlAccessible::WindowHandle::GetWindow(HWND* window) {
     if (!window) return E_POINTER;
     *window = owner_.control_;

@@ -240,14 +240,4 @@ HRESULT MatrixAccessible::accDoDefaultAction(VARIANT child) {
     });
 }
 
-HRESULT MatrixAccessible::put_accName(VARIANT, BSTR) {
-    CALDERWYNFELL_REQUIRE_CONNECTED();
-    return E_NOTIMPL;
-}
-
-HRESULT MatrixAccessible::put_accValue(VARIANT, BSTR) {
-    CALDERWYNFELL_REQUIRE_CONNECTED();
-    return E_NOTIMPL;
-}
-
 }  // namespace calderwynfell

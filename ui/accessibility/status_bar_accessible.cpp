@@ -196,14 +196,4 @@ HRESULT StatusBarAccessible::accDoDefaultAction(VARIANT child) {
     return elementOf(child) == kInvalid ? E_INVALIDARG : DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT StatusBarAccessible::put_accName(VARIANT, BSTR) {
-    CALDERWYNFELL_REQUIRE_PARENT();
-    return E_NOTIMPL;
-}
-
-HRESULT StatusBarAccessible::put_accValue(VARIANT, BSTR) {
-    CALDERWYNFELL_REQUIRE_PARENT();
-    return E_NOTIMPL;
-}
-
 }  // namespace calderwynfell

@@ -346,16 +346,6 @@ HRESULT WindowAccessible::accDoDefaultAction(VARIANT child) {
     return elementOf(child) < 0 ? E_INVALIDARG : DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT WindowAccessible::put_accName(VARIANT, BSTR) {
-    CALDERWYNFELL_REQUIRE_CONNECTED();
-    return E_NOTIMPL;
-}
-
-HRESULT WindowAccessible::put_accValue(VARIANT, BSTR) {
-    CALDERWYNFELL_REQUIRE_CONNECTED();
-    return E_NOTIMPL;
-}
-
 HRESULT WindowAccessible::WindowHandle::GetWindow(HWND* window) {
     if (!owner_.window_) return RPC_E_DISCONNECTED;
     if (!window) return E_POINTER;
