@@ -31,6 +31,11 @@ HARDENING = {0x20: "HIGH_ENTROPY_VA", 0x40: "DYNAMIC_BASE", 0x100: "NX_COMPAT", 
 # A build with stack canaries checks them in dozens of functions, each calling
 # the one failure function; without them there are none.
 MIN_CANARY_CHECKS = 20
+# Nothing is remembered between runs: no import that writes the registry or a profile (.ini) file.
+PERSISTENCE = re.compile(r"(Reg(Create|Set|Save|Delete)\w*|Write(Private)?Profile\w*|SHSetValue\w*|SHRegSet\w*)")
+# The README states the exe's size; it must be the size of the exe it describes.
+README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
+README_SIZE = re.compile(r"`Calderwynfell\.exe` is ([\d,]+) bytes")
 # Functions newer than the oldest supported Windows, by DLL, from the list beside this script.
 NEWER_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "newer_than_windows_10_1507.txt")
 
@@ -87,6 +92,16 @@ def stack_canary_checks(disassembly):
     return max(calls.values(), default=0)
 
 
+def readme_faults(size):
+    with open(README, encoding="utf-8") as f:
+        stated = README_SIZE.search(f.read())
+    if not stated:
+        return ["README.md does not state the size of Calderwynfell.exe"]
+    if int(stated.group(1).replace(",", "")) != size:
+        return [f"README.md says {EXE} is {stated.group(1)} bytes; it is {size:,}"]
+    return []
+
+
 def exe_faults(exe, version, objdump):
     faults = []
     if len(exe) > MAX_EXE_BYTES:
@@ -115,8 +130,12 @@ def exe_faults(exe, version, objdump):
             faults.append(f"{EXE} imports {dll}, which is not a KnownDLL: Windows looks for it beside the exe first")
         if name in NOT_AT_START:
             faults.append(f"{EXE} imports {dll}, which would load at every start")
-    for dll, function in sorted(imported_functions(dump) & newer_functions()):
+    imports = imported_functions(dump)
+    for dll, function in sorted(imports & newer_functions()):
         faults.append(f"{EXE} imports {function} from {dll}, which Windows 10 1507 lacks: the exe would not start")
+    for dll, function in sorted(i for i in imports if PERSISTENCE.fullmatch(i[1])):
+        faults.append(f"{EXE} imports {function} from {dll}: it would remember something between runs")
+    faults += readme_faults(len(exe))
     numbers = [int(n) for n in version.split(".")]
     fixed = exe.find(struct.pack("<I", 0xFEEF04BD))
     if fixed < 0:
