@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -139,8 +140,8 @@ class MainWindow {
     // program last moved it during the scan.
     HWND savedFocus = nullptr;
     HWND focusBeforeScan = nullptr;
-    HWND focusMovedDuringScan = nullptr;
-    bool scanFocusTracked = false;  // from the start of a scan (its table included) to its end
+    std::optional<HWND>
+        focusMovedDuringScan;  // held from the start of a scan (its table included) to its end
     // Whether focus rectangles show: the system's UI state, or the window's own where it keeps none.
     bool systemKeepsUiState = true;
     bool ownKeyboardCues = false;

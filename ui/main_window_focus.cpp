@@ -35,8 +35,8 @@ HWND MainWindow::focusedControl() const {
 
 void MainWindow::giveFocus(HWND control) {
     if (!control) return;
-    if (scanFocusTracked)
-        focusMovedDuringScan = control;  // given back when the scan ends, unless the user moves on
+    if (focusMovedDuringScan)
+        focusMovedDuringScan = control;  // given back at the scan's end, unless the user moves on
     if (GetActiveWindow() != hwnd || IsIconic(hwnd)) {
         savedFocus = control;  // taken up on activation; never steal the foreground
         return;
@@ -123,7 +123,6 @@ void MainWindow::initialiseKeyboardCues() {
     SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     systemKeepsUiState = hidden();
     if (systemKeepsUiState) SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-    ownKeyboardCues = false;
 }
 
 // The window's own copy, for a system that keeps none.

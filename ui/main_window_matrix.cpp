@@ -26,6 +26,11 @@ void frameCell(HDC dc, RECT rect, COLORREF colour, int width) {
 
 constexpr UINT kCentredLine = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
 
+// The design's one-pixel frame stays one pixel at every DPI; wider ones scale.
+int framePixels(const CellStyle& style, int dpi) {
+    return style.frameWidth == 1 ? 1 : MulDiv(style.frameWidth, dpi, 96);
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWindow::matrixWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -114,8 +119,7 @@ void MainWindow::paintMatrix(HDC dc, const RECT& clientRect) const {
             matrix::cellBox(clientRect.left, clientRect.top, width, height, i - first, inset);
         RECT cell{box.left, box.top, box.right, box.bottom};
         fillSolid(dc, cell, style.fill);
-        // The design's one-pixel frame stays one pixel at every DPI; wider ones scale.
-        frameCell(dc, cell, style.frame, style.frameWidth == 1 ? 1 : scale(style.frameWidth));
+        frameCell(dc, cell, style.frame, framePixels(style, dpi));
         const std::wstring octet = decimalText(static_cast<std::uint32_t>(entry.address & 0xFFu));
         SetTextColor(dc, style.text);
         if (style.bold) {
@@ -155,7 +159,7 @@ void MainWindow::drawMatrixFocus(HDC dc, const RECT& clientRect, int cell) const
         const Result& entry = results[static_cast<std::size_t>(matrixCellEntry(cell))];
         const CellStyle style =
             cellStyle(palette, static_cast<int>(entry.status), matrixCellEntry(cell) == selectedIndex);
-        margin = (style.frameWidth == 1 ? 1 : scale(style.frameWidth)) + 1;
+        margin = framePixels(style, dpi) + 1;
     }
     InflateRect(&focus, -margin, -margin);
     if (focus.right > focus.left && focus.bottom > focus.top) DrawFocusRect(dc, &focus);

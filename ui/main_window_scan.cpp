@@ -58,8 +58,7 @@ void MainWindow::startScan() {
     }
     if (scanThread.joinable()) scanThread.join();
     focusBeforeScan = focusedControl();
-    focusMovedDuringScan = nullptr;
-    scanFocusTracked = true;
+    focusMovedDuringScan = HWND{};
     loadRange(addresses);
     stopRequested.exchange(false);
     scanFinished.exchange(false);
@@ -172,15 +171,12 @@ void MainWindow::updateControls() {
     // A scan's start hands the focus to the stop button. Its end gives back a focus
     // the program moved (to 停止, or to the results on a stop) where it was; one the
     // user moved stays.
-    const bool movedByProgram = !scanning && focus && focus == focusMovedDuringScan;
+    const bool movedByProgram = !scanning && focus && focusMovedDuringScan == focus;
     if (focusLeaving || movedByProgram)
         giveFocus(scanning                    ? control(kStopButtonId)
                   : isUsable(focusBeforeScan) ? focusBeforeScan
                                               : control(kStartButtonId));
-    if (!scanning) {
-        focusMovedDuringScan = nullptr;
-        scanFocusTracked = false;
-    }
+    if (!scanning) focusMovedDuringScan.reset();
     for (const auto& state : states)
         if (!state.enabled) setControlEnabled(state.id, false);
 

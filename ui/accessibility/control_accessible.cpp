@@ -3,9 +3,11 @@
 #include "ui/accessibility/accessibility_api.h"
 
 // Every method but the two this object exists for asks the control's own object.
-#define CALDERWYNFELL_FORWARD(call)                       \
-    if (!parent_->connected()) return RPC_E_DISCONNECTED; \
-    return standard_->call
+#define CALDERWYNFELL_FORWARD(method, parameters, arguments)  \
+    HRESULT ControlAccessible::method parameters {            \
+        if (!parent_->connected()) return RPC_E_DISCONNECTED; \
+        return standard_->method arguments;                   \
+    }
 
 namespace calderwynfell {
 
@@ -56,73 +58,26 @@ HRESULT ControlAccessible::accNavigate(long direction, VARIANT start, VARIANT* e
     return parent_->navigateFrom(self, direction, end);
 }
 
-HRESULT ControlAccessible::get_accChildCount(long* count) {
-    CALDERWYNFELL_FORWARD(get_accChildCount(count));
-}
+CALDERWYNFELL_FORWARD(get_accChildCount, (long* count), (count))
+CALDERWYNFELL_FORWARD(get_accChild, (VARIANT child, IDispatch** dispatch), (child, dispatch))
+CALDERWYNFELL_FORWARD(get_accName, (VARIANT child, BSTR* name), (child, name))
+CALDERWYNFELL_FORWARD(get_accValue, (VARIANT child, BSTR* value), (child, value))
+CALDERWYNFELL_FORWARD(get_accDescription, (VARIANT child, BSTR* description), (child, description))
+CALDERWYNFELL_FORWARD(get_accRole, (VARIANT child, VARIANT* role), (child, role))
+CALDERWYNFELL_FORWARD(get_accState, (VARIANT child, VARIANT* state), (child, state))
+CALDERWYNFELL_FORWARD(get_accHelp, (VARIANT child, BSTR* help), (child, help))
+CALDERWYNFELL_FORWARD(get_accHelpTopic, (BSTR * file, VARIANT child, long* topic), (file, child, topic))
+CALDERWYNFELL_FORWARD(get_accKeyboardShortcut, (VARIANT child, BSTR* shortcut), (child, shortcut))
+CALDERWYNFELL_FORWARD(get_accFocus, (VARIANT * focus), (focus))
+CALDERWYNFELL_FORWARD(get_accSelection, (VARIANT * selection), (selection))
+CALDERWYNFELL_FORWARD(get_accDefaultAction, (VARIANT child, BSTR* action), (child, action))
+CALDERWYNFELL_FORWARD(accSelect, (long flags, VARIANT child), (flags, child))
+CALDERWYNFELL_FORWARD(accLocation, (long* left, long* top, long* width, long* height, VARIANT child),
+                      (left, top, width, height, child))
+CALDERWYNFELL_FORWARD(accHitTest, (long x, long y, VARIANT* child), (x, y, child))
+CALDERWYNFELL_FORWARD(accDoDefaultAction, (VARIANT child), (child))
 
-HRESULT ControlAccessible::get_accChild(VARIANT child, IDispatch** dispatch) {
-    CALDERWYNFELL_FORWARD(get_accChild(child, dispatch));
-}
-
-HRESULT ControlAccessible::get_accName(VARIANT child, BSTR* name) {
-    CALDERWYNFELL_FORWARD(get_accName(child, name));
-}
-
-HRESULT ControlAccessible::get_accValue(VARIANT child, BSTR* value) {
-    CALDERWYNFELL_FORWARD(get_accValue(child, value));
-}
-
-HRESULT ControlAccessible::get_accDescription(VARIANT child, BSTR* description) {
-    CALDERWYNFELL_FORWARD(get_accDescription(child, description));
-}
-
-HRESULT ControlAccessible::get_accRole(VARIANT child, VARIANT* role) {
-    CALDERWYNFELL_FORWARD(get_accRole(child, role));
-}
-
-HRESULT ControlAccessible::get_accState(VARIANT child, VARIANT* state) {
-    CALDERWYNFELL_FORWARD(get_accState(child, state));
-}
-
-HRESULT ControlAccessible::get_accHelp(VARIANT child, BSTR* help) {
-    CALDERWYNFELL_FORWARD(get_accHelp(child, help));
-}
-
-HRESULT ControlAccessible::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) {
-    CALDERWYNFELL_FORWARD(get_accHelpTopic(file, child, topic));
-}
-
-HRESULT ControlAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
-    CALDERWYNFELL_FORWARD(get_accKeyboardShortcut(child, shortcut));
-}
-
-HRESULT ControlAccessible::get_accFocus(VARIANT* focus) {
-    CALDERWYNFELL_FORWARD(get_accFocus(focus));
-}
-
-HRESULT ControlAccessible::get_accSelection(VARIANT* selection) {
-    CALDERWYNFELL_FORWARD(get_accSelection(selection));
-}
-
-HRESULT ControlAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
-    CALDERWYNFELL_FORWARD(get_accDefaultAction(child, action));
-}
-
-HRESULT ControlAccessible::accSelect(long flags, VARIANT child) {
-    CALDERWYNFELL_FORWARD(accSelect(flags, child));
-}
-
-HRESULT ControlAccessible::accLocation(long* left, long* top, long* width, long* height, VARIANT child) {
-    CALDERWYNFELL_FORWARD(accLocation(left, top, width, height, child));
-}
-
-HRESULT ControlAccessible::accHitTest(long x, long y, VARIANT* child) {
-    CALDERWYNFELL_FORWARD(accHitTest(x, y, child));
-}
-
-HRESULT ControlAccessible::accDoDefaultAction(VARIANT child) {
-    CALDERWYNFELL_FORWARD(accDoDefaultAction(child));
-}
+#undef CALDERWYNFELL_FORWARD
 
 HRESULT ControlAccessible::WindowHandle::GetWindow(HWND* window) {
     if (!window) return E_POINTER;

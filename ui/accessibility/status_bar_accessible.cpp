@@ -151,7 +151,7 @@ HRESULT StatusBarAccessible::accLocation(long* left, long* top, long* width, lon
     const int element = elementOf(child);
     if (element == kInvalid) return E_INVALIDARG;
     return guarded([&] {
-        const RECT rect = element == kSelf ? window().statusBarRect() : window().paintedElement(element).rect;
+        const RECT rect = element == kSelf ? window().statusBarRect() : window().paintedElementRect(element);
         return giveLocation(window().hwnd, rect, left, top, width, height);
     });
 }
@@ -184,7 +184,7 @@ HRESULT StatusBarAccessible::accHitTest(long x, long y, VARIANT* child) {
         const RECT bar = window().statusBarRect();
         if (!PtInRect(&bar, point)) return giveNothing(child);
         for (int element = kStatusElement; element < kPaintedElementCount; ++element) {
-            const RECT part = window().paintedElement(element).rect;
+            const RECT part = window().paintedElementRect(element);
             if (PtInRect(&part, point)) return giveInteger(partId(element), child);
         }
         return giveInteger(CHILDID_SELF, child);

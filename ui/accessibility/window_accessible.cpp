@@ -141,7 +141,6 @@ HRESULT WindowAccessible::navigateFromPosition(const std::vector<WindowChild>& c
 // The status line, legend and foot line keep ids of this object, which the
 // events about them name; between them they move as the status bar's parts do.
 HRESULT WindowAccessible::navigateStatusPart(int element, Direction direction, VARIANT* end) {
-    if (direction == Direction::FirstChild || direction == Direction::LastChild) return E_INVALIDARG;
     const int reached = window_->navigateStatusParts(element, direction);
     return reached < 0 ? giveNothing(end) : giveInteger(window_->paintedChildId(reached), end);
 }
@@ -270,7 +269,7 @@ HRESULT WindowAccessible::accLocation(long* left, long* top, long* width, long* 
     if (element < 0) return E_INVALIDARG;
     if (!left || !top || !width || !height) return E_POINTER;
     return guarded([&] {
-        RECT rect = window_->paintedElement(element).rect;
+        RECT rect = window_->paintedElementRect(element);
         MapWindowPoints(window_->hwnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
         *left = rect.left;
         *top = rect.top;
@@ -296,17 +295,11 @@ HRESULT WindowAccessible::accNavigate(long direction, VARIANT start, VARIANT* en
     }
     const int element = elementOf(start);
     if (element < 0) return E_INVALIDARG;
-    return guarded([&] {
-        if (element >= kStatusElement) return navigateStatusPart(element, way, end);
-        if (way == Direction::FirstChild || way == Direction::LastChild) return E_INVALIDARG;
-        WindowChild painted;
-        painted.element = element;
-        const std::vector<WindowChild> children = window_->windowChildren();
-        const auto found = std::find_if(children.begin(), children.end(), [&](const WindowChild& candidate) {
-            return sameChild(candidate, painted);
-        });
-        return navigateFromPosition(children, static_cast<int>(found - children.begin()), way, end);
-    });
+    if (way == Direction::FirstChild || way == Direction::LastChild) return E_INVALIDARG;  // simple elements
+    if (element >= kStatusElement) return guarded([&] { return navigateStatusPart(element, way, end); });
+    WindowChild painted;
+    painted.element = element;
+    return navigateFrom(painted, direction, end);
 }
 
 HRESULT WindowAccessible::accHitTest(long x, long y, VARIANT* child) {
@@ -331,9 +324,8 @@ HRESULT WindowAccessible::accHitTest(long x, long y, VARIANT* child) {
             statusBar.kind = WindowChild::Kind::StatusBar;
             return giveChild(statusBar, child);
         }
-        const std::vector<PaintedElement> elements = window_->paintedElements();
         for (int element = kStatusElement - 1; element >= 0; --element) {
-            const RECT& rect = elements[static_cast<std::size_t>(element)].rect;
+            const RECT rect = window_->paintedElementRect(element);
             if (PtInRect(&rect, point)) return giveInteger(window_->paintedChildId(element), child);
         }
         return hit;
