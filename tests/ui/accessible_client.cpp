@@ -41,8 +41,7 @@ struct Child {
 Child childFrom(IAccessible& container, VARIANT& item) {
     Child child;
     if (item.vt == VT_I4) {
-        container.AddRef();
-        child.object = ComRef<IAccessible>::adopt(&container);
+        child.object = ComRef<IAccessible>::retain(&container);
         child.id = item.lVal;
     } else if (item.vt == VT_DISPATCH && item.pdispVal) {
         item.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(child.object.put()));
