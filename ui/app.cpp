@@ -103,9 +103,25 @@ bool isNavigationKey(const MSG& message) {
     }
 }
 
+// A key or a button pressed in the window: what it does to the focus is the user's doing.
+bool isUserAction(const MainWindow& window, const MSG& message) {
+    switch (message.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+            return window.hwnd && (message.hwnd == window.hwnd || IsChild(window.hwnd, message.hwnd));
+        default: return false;
+    }
+}
+
 }  // namespace
 
 void routeLoopMessage(MainWindow& window, MSG& message) {
+    if (isUserAction(window, message)) window.userActed();
     // The two keys are taken whichever control has the focus, before any control sees them.
     const bool keyDown = isPlainKeyDown(message);
     if (keyDown && message.wParam == VK_F5) {

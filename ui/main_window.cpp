@@ -25,6 +25,7 @@ MainWindow::MainWindow()
       announcer(raiseUiaNotification),
       highContrastQuery(systemHighContrast),
       systemColours(currentSystemColours),
+      keyboardCuesQuery(systemKeyboardCues),
       backgroundBrush(CreateSolidBrush(makePalette(false, {}).controlBackground)),
       whiteBrush(CreateSolidBrush(makePalette(false, {}).editBackground)) {}
 

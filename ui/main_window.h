@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,10 +61,20 @@ using AccessibleNamer = std::function<HRESULT(HWND control, const wchar_t* name)
 // Tells a screen reader one sentence, spoken without moving the focus.
 using Announcer = std::function<void(HWND window, const std::wstring& text)>;
 using HighContrastQuery = std::function<bool()>;
+// SPI_GETKEYBOARDCUES: focus cues always shown, not only once the keyboard is used.
+using KeyboardCuesQuery = std::function<bool()>;
 using SystemColourQuery = std::function<SystemColours()>;
 
 // What the scan thread owns for one scan.
 class MainWindow;
+
+// Where a scan found the keyboard focus and where it moved it. Its end undoes
+// only its own moves: `placed` is cleared as soon as the user acts.
+struct ScanFocus {
+    HWND before = nullptr;
+    DWORD selectionStart = 0, selectionEnd = 0;  // of `before`, an address field's caret
+    HWND placed = nullptr;
+};
 
 struct ScanJob {
     MainWindow& window;
@@ -91,6 +100,7 @@ class MainWindow {
     Announcer announcer;
     HighContrastQuery highContrastQuery;
     SystemColourQuery systemColours;
+    KeyboardCuesQuery keyboardCuesQuery;
 
     // --- fields, in the order of the design ---
     HWND hwnd = nullptr;
@@ -136,13 +146,12 @@ class MainWindow {
     int eventSelection = -1;
     int eventPage = -1;
     // The keyboard focus: the control that gets it back when the window is
-    // activated again, the one that had it when the scan started, and where the
-    // program last moved it during the scan.
+    // activated again, and what a scan did with it.
     HWND savedFocus = nullptr;
-    HWND focusBeforeScan = nullptr;
-    std::optional<HWND>
-        focusMovedDuringScan;  // held from the start of a scan (its table included) to its end
-    // Whether focus rectangles show: the system's UI state, or the window's own where it keeps none.
+    ScanFocus scanFocus;
+    // Whether focus rectangles show: always when the user set keyboard cues on, otherwise the
+    // system's UI state, or the window's own where it keeps none.
+    bool keyboardCuesAlwaysOn = false;
     bool systemKeepsUiState = true;
     bool ownKeyboardCues = false;
     // The main window's accessible objects, one per request, until they go or the window does;
@@ -216,12 +225,17 @@ class MainWindow {
     HWND focusedControl() const;
     bool isUsable(HWND control) const;
     void giveFocus(HWND control);
+    void rememberFocusBeforeScan();
+    void noteScanMovedFocus(HWND from);
+    void giveFocusBackAfterScan();
+    void userActed() { scanFocus.placed = nullptr; }
     HWND shownView() const;
     void setControlEnabled(int id, bool enabled, HWND fallback = nullptr);
     void showControl(int id, bool shown, HWND fallback);
     void pressFocusedButton();
     void initialiseKeyboardCues();
     void onChangeUiState(WPARAM change);
+    void readKeyboardCuesSetting();
     bool keyboardCuesShown() const;
 
     // --- accessibility (main_window_accessibility.cpp) ---

@@ -13,6 +13,11 @@ bool systemHighContrast() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
+bool systemKeyboardCues() {
+    BOOL on = FALSE;
+    return SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &on, 0) && on;
+}
+
 SystemColours currentSystemColours() {
     return SystemColours{GetSysColor(COLOR_WINDOW),    GetSysColor(COLOR_WINDOWTEXT),
                          GetSysColor(COLOR_BTNFACE),   GetSysColor(COLOR_BTNTEXT),
@@ -32,6 +37,7 @@ void MainWindow::applyPalette() {
 void MainWindow::onSystemChange(UINT message, WPARAM wParam, LPARAM lParam) {
     for (const HWND child : controls)
         if (child) SendMessageW(child, message, wParam, lParam);
+    if (message == WM_SETTINGCHANGE && wParam == SPI_SETKEYBOARDCUES) readKeyboardCuesSetting();
     onColoursChanged();
 }
 

@@ -7,6 +7,8 @@
 
 #include "ui/main_window.h"
 
+#include <utility>
+
 namespace calderwynfell {
 
 namespace {
@@ -35,13 +37,42 @@ HWND MainWindow::focusedControl() const {
 
 void MainWindow::giveFocus(HWND control) {
     if (!control) return;
-    if (focusMovedDuringScan)
-        focusMovedDuringScan = control;  // given back at the scan's end, unless the user moves on
     if (GetActiveWindow() != hwnd || IsIconic(hwnd)) {
         savedFocus = control;  // taken up on activation; never steal the foreground
         return;
     }
     focusAndSelect(control);
+}
+
+// A scan's start and stop may move the focus; its end gives back only those
+// moves, and only while the user has not acted since.
+void MainWindow::rememberFocusBeforeScan() {
+    scanFocus = {};
+    scanFocus.before = focusedControl();
+    if (hasClass(scanFocus.before, L"Edit"))
+        SendMessageW(scanFocus.before, EM_GETSEL, reinterpret_cast<WPARAM>(&scanFocus.selectionStart),
+                     reinterpret_cast<LPARAM>(&scanFocus.selectionEnd));
+}
+
+void MainWindow::noteScanMovedFocus(HWND from) {
+    const HWND now = focusedControl();
+    if (now != from) scanFocus.placed = now;
+}
+
+// Back where the scan found it, an address field with its caret as it was, as
+// activation gives it back; the start button when that control cannot take it.
+void MainWindow::giveFocusBackAfterScan() {
+    const ScanFocus scan = std::exchange(scanFocus, {});
+    if (!isUsable(scan.before)) {
+        giveFocus(control(kStartButtonId));
+        return;
+    }
+    if (GetActiveWindow() == hwnd && !IsIconic(hwnd))
+        SetFocus(scan.before);
+    else
+        savedFocus = scan.before;
+    if (hasClass(scan.before, L"Edit"))
+        SendMessageW(scan.before, EM_SETSEL, scan.selectionStart, scan.selectionEnd);
 }
 
 HWND MainWindow::shownView() const {
@@ -117,12 +148,21 @@ void MainWindow::pressFocusedButton() {
 // with nothing, whatever it is told) leaves the window to keep its own, by the
 // same rules, starting hidden.
 void MainWindow::initialiseKeyboardCues() {
+    readKeyboardCuesSetting();
     const auto hidden = [this] { return (SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0; };
     SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     if (hidden()) return;
     SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     systemKeepsUiState = hidden();
     if (systemKeepsUiState) SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+// With the setting on, the system never hides focus cues; the window's own copy must not either.
+void MainWindow::readKeyboardCuesSetting() {
+    const bool alwaysOn = keyboardCuesQuery && keyboardCuesQuery();
+    if (alwaysOn == keyboardCuesAlwaysOn) return;
+    keyboardCuesAlwaysOn = alwaysOn;
+    InvalidateRect(control(kMatrixId), nullptr, FALSE);
 }
 
 // The window's own copy, for a system that keeps none.
@@ -137,6 +177,7 @@ void MainWindow::onChangeUiState(WPARAM change) {
 }
 
 bool MainWindow::keyboardCuesShown() const {
+    if (keyboardCuesAlwaysOn) return true;
     if (!systemKeepsUiState) return ownKeyboardCues;
     return !(SendMessageW(control(kMatrixId), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }

@@ -57,8 +57,7 @@ void MainWindow::startScan() {
         return;
     }
     if (scanThread.joinable()) scanThread.join();
-    focusBeforeScan = focusedControl();
-    focusMovedDuringScan = HWND{};
+    rememberFocusBeforeScan();
     loadRange(addresses);
     stopRequested.exchange(false);
     scanFinished.exchange(false);
@@ -74,6 +73,7 @@ void MainWindow::startScan() {
     options.concurrency =
         choice(kConcurrencyChoices, SendMessageW(control(kConcurrencyComboId), CB_GETCURSEL, 0, 0));
     updateControls();
+    noteScanMovedFocus(scanFocus.before);
 
     try {
         scanThread = std::thread(&MainWindow::scanThreadMain, ScanJob{*this, std::move(addresses), options});
@@ -108,8 +108,10 @@ void MainWindow::stopScan() {
     stopRequested.exchange(true);
     statusText = kStoppingStatus;
     // The results are what the user looks at next: the focus waits there for the scan to end.
-    if (!isUsable(focusedControl())) giveFocus(shownView());
+    const HWND focus = focusedControl();
+    if (!isUsable(focus)) giveFocus(shownView());
     setControlEnabled(kStopButtonId, false, shownView());
+    noteScanMovedFocus(focus);
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
@@ -168,15 +170,12 @@ void MainWindow::updateControls() {
         !isUsable(focus) || std::any_of(states.begin(), states.end(), [&](const auto& state) {
             return !state.enabled && control(state.id) == focus;
         });
-    // A scan's start hands the focus to the stop button. Its end gives back a focus
-    // the program moved (to 停止, or to the results on a stop) where it was; one the
-    // user moved stays.
-    const bool movedByProgram = !scanning && focus && focusMovedDuringScan == focus;
-    if (focusLeaving || movedByProgram)
-        giveFocus(scanning                    ? control(kStopButtonId)
-                  : isUsable(focusBeforeScan) ? focusBeforeScan
-                                              : control(kStartButtonId));
-    if (!scanning) focusMovedDuringScan.reset();
+    // A scan's start hands the focus to the stop button; its end gives it back, and
+    // undoes the scan's own moves that the user has not overtaken.
+    if (scanning && focusLeaving)
+        giveFocus(control(kStopButtonId));
+    else if (!scanning && (focusLeaving || (focus && focus == scanFocus.placed)))
+        giveFocusBackAfterScan();
     for (const auto& state : states)
         if (!state.enabled) setControlEnabled(state.id, false);
 

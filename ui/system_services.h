@@ -1,5 +1,5 @@
 #pragma once
-// The production side of the window's colour seams.
+// The production side of the window's colour and keyboard-cue seams.
 
 #include <windows.h>
 
@@ -10,5 +10,7 @@ namespace calderwynfell {
 // SPI_GETHIGHCONTRAST reports HCF_HIGHCONTRASTON.
 bool systemHighContrast();
 SystemColours currentSystemColours();
+// SPI_GETKEYBOARDCUES: the user asked for access keys and focus cues always shown.
+bool systemKeyboardCues();
 
 }  // namespace calderwynfell

@@ -4,11 +4,14 @@
 // the real-input suite (tests/e2e/real_input.py).
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "accessible_client.h"
+#include "ui/accessibility/com_object.h"
 #include "views_support.h"
 
 namespace calderwynfell::test {
@@ -28,49 +31,90 @@ TEST(KeyboardFocus, StartsInTheStartAddressWithItsTextSelected) {
     EXPECT_EQ(last, static_cast<DWORD>(windowText(w.control(kStartEditId)).size()));
 }
 
+// What the user does while a scan runs.
+enum class During { Nothing, Esc, FocusList, NextPageKey, ScreenReaderFocus, EscThenClick };
+
+void act(WindowUnderTest& w, During action) {
+    switch (action) {
+        case During::Nothing: return;
+        case During::FocusList: SetFocus(w.control(kDetailListId)); return;
+        case During::NextPageKey:  // Enter on 下一页 turns to the last page and greys it out
+            SetFocus(w.control(kNextPageButtonId));
+            postKeyDown(w.control(kNextPageButtonId), VK_RETURN);
+            break;
+        case During::ScreenReaderFocus: {
+            ComRef<IAccessible> matrix;
+            AccessibleObjectFromWindow(w.control(kMatrixId), static_cast<DWORD>(OBJID_CLIENT),
+                                       IID_IAccessible, reinterpret_cast<void**>(matrix.put()));
+            if (matrix) matrix->accSelect(SELFLAG_TAKEFOCUS, childVariant(1));
+            return;
+        }
+        case During::Esc:
+        case During::EscThenClick: postKeyDown(GetFocus(), VK_ESCAPE); break;
+    }
+    w.pump();
+}
+
 // A scan takes the focus from the inputs it disables to the stop button; a stop
-// takes it to the results; the end gives back what the program moved to where
-// the scan found it, or to the start button when that cannot take it. A focus
-// the user moved stays.
+// takes it from there to the results; the end gives back those moves of its own
+// (an address field with its caret as it was), or the start button when the
+// control cannot take it. A focus the user moved, or used, stays.
 TEST(KeyboardFocus, AScanMovesItAndGivesItBack) {
     const struct {
         int from;
-        bool stopWithEsc, listMode;
-        int duringScan, userMovesTo, afterScan;
+        During action;
+        bool listMode, twoPages;
+        int duringScan, afterAction, afterScan;  // 0: not checked
     } cases[] = {
-        {kStartEditId, false, false, kStopButtonId, 0, kStartEditId},
-        {kStartButtonId, false, false, kStopButtonId, 0, kStartButtonId},
-        {kNetworkComboId, false, false, kStopButtonId, 0, kNetworkComboId},
-        {kMatrixId, false, false, kMatrixId, 0, kMatrixId},
-        {kStartEditId, true, false, kStopButtonId, 0, kStartEditId},
-        {kEndEditId, true, true, kStopButtonId, 0, kEndEditId},
-        {kStartEditId, true, true, kStopButtonId, kDetailListId, kDetailListId},
-        {kNextPageButtonId, false, false, 0, 0, kStartButtonId},
+        {kStartEditId, During::Nothing, false, false, kStopButtonId, 0, kStartEditId},
+        {kStartButtonId, During::Nothing, false, false, kStopButtonId, 0, kStartButtonId},
+        {kNetworkComboId, During::Nothing, false, false, kStopButtonId, 0, kNetworkComboId},
+        {kMatrixId, During::Nothing, false, false, kMatrixId, 0, kMatrixId},
+        {kStartEditId, During::Esc, false, false, kStopButtonId, kMatrixId, kStartEditId},
+        {kEndEditId, During::Esc, true, false, kStopButtonId, kDetailListId, kEndEditId},
+        {kStartEditId, During::FocusList, true, false, kStopButtonId, kDetailListId, kDetailListId},
+        {kNextPageButtonId, During::Nothing, false, false, 0, 0, kStartButtonId},
+        {kEndEditId, During::NextPageKey, false, true, kStopButtonId, kMatrixId, kMatrixId},
+        {kStartEditId, During::ScreenReaderFocus, false, true, kStopButtonId, kMatrixId, kMatrixId},
+        {kStartEditId, During::EscThenClick, false, false, kStopButtonId, kMatrixId, kMatrixId},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.from);
+        SCOPED_TRACE(testing::Message() << c.from << " action " << static_cast<int>(c.action));
         ProbeGate gate(4);
         WindowUnderTest w(gate.hold(fakeProbe()));
         if (c.listMode) w.command(kListViewButtonId);
         if (c.from == kNextPageButtonId) loadLoopbackRange(w, 300);  // two pages now, one after the start
-        w.setRange(L"127.0.0.1", L"127.0.0.40");
+        w.setRange(L"127.0.0.1", c.twoPages ? L"127.0.1.44" : L"127.0.0.40");
         SetFocus(w.control(c.from));
+        const auto isAddressField = [](int id) { return id == kStartEditId || id == kEndEditId; };
+        if (isAddressField(c.from)) SendMessageW(w.control(c.from), EM_SETSEL, 3, 3);
         postKeyDown(w.control(c.from), VK_F5);
         ASSERT_TRUE(w.pumpUntil([&] { return w.window.scanning; }));
         if (c.duringScan) {
             EXPECT_EQ(GetFocus(), w.control(c.duringScan));
         }
-        if (c.userMovesTo) SetFocus(w.control(c.userMovesTo));
-        if (c.stopWithEsc) {
-            postKeyDown(GetFocus(), VK_ESCAPE);
+        act(w, c.action);
+        if (c.afterAction) {
+            EXPECT_EQ(GetFocus(), w.control(c.afterAction));
+        }
+        if (c.action == During::EscThenClick) {
+            PostMessageW(w.control(kMatrixId), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             w.pump();
         }
         gate.open();
         ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }, 10000));
         EXPECT_EQ(GetFocus(), w.control(c.afterScan));
-        // The keyboard is alive: F5 from there starts the next scan.
+        if (isAddressField(c.afterScan)) {
+            DWORD first = 0, last = 0;
+            SendMessageW(GetFocus(), EM_GETSEL, reinterpret_cast<WPARAM>(&first),
+                         reinterpret_cast<LPARAM>(&last));
+            EXPECT_EQ(first * 100 + last, 303u) << "the caret as the scan found it";
+        }
+        // The keyboard is alive: F5 from there starts the next scan, held so that it is seen running.
+        gate.shut();
         postKeyDown(GetFocus(), VK_F5);
         EXPECT_TRUE(w.pumpUntil([&] { return w.window.scanning; }));
+        gate.open();
     }
 }
 

@@ -184,13 +184,19 @@ TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequenceAndOtherKeysDoNothing) {
         int expected, expectedPage;
     } cases[] = {
         {600, 2, -1, VK_RIGHT, 513, 2},  // nothing selected: starts from the page's first cell
-        {600, 2, -1, VK_LEFT, 511, 1},   {600, 0, 245, VK_DOWN, 261, 1},  // last row of page 0
-        {260, 0, 250, VK_DOWN, 259, 1},                                   // fewer than 16 follow
-        {300, 0, 5, VK_UP, 0, 0},        {300, 0, 32, VK_LEFT, 31, 0},  // first cell of a row to the last of
-                                                                        // the row above
-        {300, 0, 255, VK_RIGHT, 256, 1}, {300, 1, 299, VK_RIGHT, 299, 1}, {300, 1, 290, VK_DOWN, 299, 1},
-        {300, 1, 256, VK_UP, 240, 0},    {300, 0, 20, 'C', 20, 0},  // without Ctrl
-        {300, 0, 20, VK_HOME, 20, 0},    {300, 0, 20, VK_NEXT, 20, 0},
+        {600, 2, -1, VK_LEFT, 511, 1},
+        {600, 0, 245, VK_DOWN, 261, 1},  // last row of page 0
+        {260, 0, 250, VK_DOWN, 259, 1},  // fewer than 16 follow
+        {300, 0, 5, VK_UP, 0, 0},
+        {300, 0, 32, VK_LEFT, 31, 0},  // first cell of a row to the last of
+                                       // the row above
+        {300, 0, 255, VK_RIGHT, 256, 1},
+        {300, 1, 299, VK_RIGHT, 299, 1},
+        {300, 1, 290, VK_DOWN, 299, 1},
+        {300, 1, 256, VK_UP, 240, 0},
+        {300, 0, 20, 'C', 20, 0},  // without Ctrl
+        {300, 0, 20, VK_HOME, 20, 0},
+        {300, 0, 20, VK_NEXT, 20, 0},
     };
     setClipboardText(L"sentinel");
     for (const auto& c : cases) {
@@ -209,7 +215,9 @@ TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequenceAndOtherKeysDoNothing) {
 }
 
 // The focus rectangle shows only while the matrix has the focus and keyboard cues
-// are on; it marks the cell the arrows act from, and nothing else changes.
+// are on (the keyboard was used, or the user's setting shows them always); it
+// marks the selected cell on the shown page, or else the page's first, and
+// nothing else changes.
 TEST_F(MatrixTest, KeyboardFocusShowsOnTheCellTheArrowsActFrom) {
     load(300);
     const auto changed = [](const Rendering& a, const Rendering& b, RECT area) {
@@ -229,6 +237,15 @@ TEST_F(MatrixTest, KeyboardFocusShowsOnTheCellTheArrowsActFrom) {
     const auto [hiddenPlain, hiddenFocused] = renderings();
     EXPECT_EQ(changed(hiddenPlain, hiddenFocused, {0, 0, hiddenPlain.width, hiddenPlain.height}), 0)
         << "cues start hidden without keyboard input";
+    // "Always underline access keys" shows them from the start, whatever the input.
+    const auto cuesSetting = [&](bool on) {
+        window().keyboardCuesQuery = [on] { return on; };
+        SendMessageW(w.hwnd(), WM_SETTINGCHANGE, SPI_SETKEYBOARDCUES, 0);
+    };
+    cuesSetting(true);
+    const auto [plainOn, focusedOn] = renderings();
+    EXPECT_GT(changed(plainOn, focusedOn, {0, 0, plainOn.width, plainOn.height}), 0) << "the setting is on";
+    cuesSetting(false);
 
     SendMessageW(w.hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     const struct {

@@ -45,7 +45,7 @@ ProbeFunction fakeProbe(int delayMs) {
 
 ProbeFunction ProbeGate::hold(ProbeFunction inner) const {
     return [opened = opened_, answered = answered_, inner = std::move(inner)](std::uint32_t address,
-                                                                             std::uint32_t timeoutMs) {
+                                                                              std::uint32_t timeoutMs) {
         if ((address & 0xFF) > answered)
             for (int waited = 0; !opened->load() && waited < 20000; waited += 5) Sleep(5);
         return inner(address, timeoutMs);
@@ -65,6 +65,7 @@ NetworkDiscovery noNetworks() {
 WindowUnderTest::WindowUnderTest(ProbeFunction probe, NetworkDiscovery discovery, int width, int height,
                                  const std::function<void(MainWindow&)>& configure) {
     window.probe = std::move(probe);
+    window.keyboardCuesQuery = [] { return false; };  // Windows' default; Wine's prefix has them on
     if (configure) configure(window);
     window.networkDiscovery = std::move(discovery);
     window.instance = GetModuleHandleW(nullptr);

@@ -183,7 +183,10 @@ HRESULT MatrixAccessible::accSelect(long flags, VARIANT child) {
     if (cell == kInvalid || (flags & ~SELFLAG_VALID)) return E_INVALIDARG;
     // A hidden matrix (the list is shown) cannot take the keyboard focus; it stays where it is.
     const bool focusable = window_->isUsable(matrixWindow());
-    if ((flags & SELFLAG_TAKEFOCUS) && focusable) window_->giveFocus(matrixWindow());
+    if ((flags & SELFLAG_TAKEFOCUS) && focusable) {
+        window_->userActed();  // the screen reader's user moved it
+        window_->giveFocus(matrixWindow());
+    }
     if (cell < 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_ADDSELECTION)))
         return focusable || !(flags & SELFLAG_TAKEFOCUS) ? S_OK : S_FALSE;
     return guarded([&] {
