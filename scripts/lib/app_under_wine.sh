@@ -22,11 +22,11 @@ require_root() {
 }
 
 # require_test_bed NAME STATE: as require_root, and the test bed in STATE must
-# be ready; then sets silent to the test bed's silent range (CIDR).
+# be ready; then sets answering and silent to the test bed's two ranges (CIDR).
 require_test_bed() {
   local name=$1 state=$2 status
   require_root "$name"
-  read -r status _ silent < <(head -n 1 "$state" 2>/dev/null || echo "unavailable")
+  read -r status answering silent < <(head -n 1 "$state" 2>/dev/null || echo "unavailable")
   if [ "$status" != ready ]; then
     echo "$name: skipped: no test bed ($(head -n 1 "$state" 2>/dev/null))"
     exit 77

@@ -24,6 +24,8 @@
 //   combo <id>                    a combo box's "selected count"
 //   header                        the detail list's sort arrows, column by column: up, down or -
 //   redraw <id>                   a control repainted whole, now (RedrawWindow)
+//   msaa-focus <cell>             a screen reader's focus request: accSelect(SELFLAG_TAKEFOCUS) on a matrix
+//   cell wait-gone <ms>                until the main window no longer exists
 
 #include <windows.h>
 // Defines IID_IAccessible here: taken from a static liboleacc.a it would be an import thunk.
@@ -46,6 +48,7 @@ namespace {
 using namespace calderwynfell::e2e;
 
 constexpr int kDetailList = 117;
+constexpr int kMatrix = 118;
 constexpr wchar_t kExportTitle[] = L"导出当前筛选下的全部结果";
 constexpr wchar_t kOtherTitle[] = L"app_observer other";
 
@@ -331,6 +334,24 @@ std::string answer(const Observer& app, OtherWindow& other, const std::vector<st
     if (command == "header") return "ok " + app.header();
     if (command == "redraw") {
         RedrawWindow(GetDlgItem(app.main(), arg(1)), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return "ok";
+    }
+    if (command == "msaa-focus") {
+        IAccessible* matrix = nullptr;
+        if (FAILED(AccessibleObjectFromWindow(GetDlgItem(app.main(), kMatrix),
+                                              static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                              reinterpret_cast<void**>(&matrix))))
+            return "fail no accessible object for the matrix";
+        VARIANT cell = self();
+        cell.lVal = arg(1);
+        const HRESULT result = matrix->accSelect(SELFLAG_TAKEFOCUS, cell);
+        matrix->Release();
+        return SUCCEEDED(result) ? "ok" : "fail accSelect answered " + std::to_string(result);
+    }
+    if (command == "wait-gone") {
+        if (!waitFor(
+                "the main window to be gone", [&] { return !IsWindow(app.main()); }, arg(1)))
+            return "fail the main window is still there";
         return "ok";
     }
     if (command == "guard")

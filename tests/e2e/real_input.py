@@ -4,10 +4,10 @@
 checks each outcome through app_observer.exe, a second process that reads the
 window's focus, controls and, through MSAA, its painted texts.
 
-Usage: real_input.py OBSERVER_EXE SILENT_CIDR OUT_DIR
-Only loopback and the test bed's silent range are ever scanned: before any key
-or click that could start a scan, the observer confirms both address fields
-hold such addresses. Every wait is bounded and names what it waits for.
+Usage: real_input.py OBSERVER_EXE SILENT_CIDR OUT_DIR ANSWERING_CIDR
+Only loopback and the test bed's ranges are ever scanned: before any key or
+click that could start a scan, the observer confirms both address fields hold
+such addresses. Every wait is bounded and names what it waits for.
 """
 import re
 import subprocess
@@ -98,12 +98,21 @@ def changed_points(before, after):
     return [(x, y) for y, (a, b) in enumerate(zip(before, after)) for x, (p, q) in enumerate(zip(a, b)) if p != q]
 
 
+def address_value(text):
+    a, b, c, d = map(int, text.split("."))
+    return (a << 24) | (b << 16) | (c << 8) | d
+
+
 class Suite:
-    def __init__(self, observer, silent_cidr):
+    def __init__(self, observer, silent_cidr, answering_cidr):
         self.o = observer
         network = silent_cidr.split("/")[0].rsplit(".", 1)[0]
         self.silent = (network + ".1", network + ".254")
         self.prefix = network + "."
+        # Two pages: the answering /24, then the first 96 silent addresses, some seconds of probing.
+        answering = answering_cidr.split("/")[0]
+        self.two_pages = (answering, network + ".95")
+        self.two_pages_adjoin = address_value(network + ".0") == address_value(answering) + 256
         self.app_window = None
 
     def expect(self, what, got, wanted):
@@ -129,6 +138,12 @@ class Suite:
         self.expect("start field", self.o.ask(f"text {START_EDIT}"), start)
         self.expect("end field", self.o.ask(f"text {END_EDIT}"), end)
         self.o.ask("guard")
+
+    def select_start_field(self):
+        """Tab into the start field, which selects its text, from wherever the focus is."""
+        if self.o.ask("focus") == str(START_EDIT):
+            key("Tab")
+        self.tab_until(START_EDIT)
 
     def back_to_start_field(self):
         """Shift+Tab then Tab lands in the start field with its text selected, as dialog navigation does."""
@@ -184,7 +199,11 @@ class Suite:
         self.focus_is(END_EDIT)  # given back where the scan found it
 
     def f5_again_without_a_click(self):
-        type_text("127.0.1.0")  # the end field has the focus, its text selected
+        # The end field has the focus back with its caret after the last digit, as F5 found it.
+        caret = len(LOOPBACK[1])
+        self.expect("end field's caret after the scan", self.o.ask(f"selection {END_EDIT}"), f"{caret} {caret}")
+        key("shift+Home")
+        type_text("127.0.1.0")
         self.expect("end field", self.o.ask(f"text {END_EDIT}"), "127.0.1.0")
         self.o.ask("guard")
         key("F5")
@@ -427,14 +446,65 @@ class Suite:
         self.expect("selection after activation", self.o.ask(f"selection {START_EDIT}"), f"{length} {length}")
         self.o.ask("other hide")
 
-    def alt_f4_closes(self):
+    def start_two_page_scan(self):
+        """F5 from the end field after typing the two-page range; the scan hands the focus to 停止."""
+        if not self.two_pages_adjoin:
+            raise Failure(f"the test bed's ranges do not adjoin: {self.two_pages}")
+        self.select_start_field()
+        self.type_range(*self.two_pages)
+        key("F5")
+        self.scan_runs()
+        self.focus_is(STOP)
+
+    def still_scanning(self, what):
+        if self.o.ask(f"state {STOP}") != "1 1":
+            raise Failure(f"{what} came too late: the scan had already ended")
+
+    def ends_with_the_focus_on(self, control):
+        self.status_becomes("扫描完成 · 352 / 352")
+        self.focus_is(control, 1000)
+
+    def paging_to_the_last_page_during_a_scan(self):
+        """The page turn greys out 下一页 and moves the focus on: the user's doing, which the end keeps."""
+        self.press(MATRIX_VIEW)
+        self.o.ask(f"wait-state {MATRIX} 1 1 5000")
+        self.start_two_page_scan()
+        self.tab_until(NEXT)
+        key("space")
+        self.o.ask(f"wait-painted {PAGE} 2/2 5000")
+        self.still_scanning("the page turn")
+        self.focus_is(MATRIX)
+        self.ends_with_the_focus_on(MATRIX)
+
+    def focus_request_through_msaa_during_a_scan(self):
+        """A screen reader's focus request moves the focus for its user: the end keeps it too."""
+        self.start_two_page_scan()
+        self.o.ask("msaa-focus 1")
+        self.focus_is(MATRIX)
+        self.still_scanning("the focus request")
+        self.ends_with_the_focus_on(MATRIX)
+
+    def alt_f4_during_a_scan_closes(self):
+        """Alt+F4 stops the scan and closes once the probes in flight are back: seconds before the
+        rest of the range would have been probed."""
+        self.select_start_field()
+        self.type_range(*self.silent)
+        key("F5")
+        self.scan_runs()
+        left = self.untested()
+        if left < 150:
+            raise Failure(f"only {left} addresses were left to probe: the check would show nothing")
+        began = time.monotonic()
         key("alt+F4")
+        self.o.ask("wait-gone 8000")
+        print(f"real-input: closed {time.monotonic() - began:.1f} s after Alt+F4 with {left} addresses left",
+              flush=True)
 
 
-def main(observer_exe, silent_cidr, out_dir):
+def main(observer_exe, silent_cidr, out_dir, answering_cidr):
     with open(f"{out_dir}/observer.log", "w") as log:
         observer = Observer(observer_exe, log)
-        suite = Suite(observer, silent_cidr)
+        suite = Suite(observer, silent_cidr, answering_cidr)
         checks = [suite.start_up, suite.type_range_then_f5, suite.f5_again_without_a_click,
                   suite.painted_after_a_scan, suite.tab_into_the_matrix_shows_the_focus,
                   suite.settings_row_leaves_the_matrix_whole, suite.space_presses_buttons_and_ticks_the_filter,
@@ -443,7 +513,8 @@ def main(observer_exe, silent_cidr, out_dir):
                   suite.esc_after_f5_in_the_start_field, suite.esc_after_a_click_on_start,
                   suite.arrows_and_typing_during_a_scan, suite.control_digits_sort_the_list,
                   suite.page_keys_in_the_list, suite.another_window_and_back, suite.activation_keeps_the_caret,
-                  suite.alt_f4_closes]
+                  suite.paging_to_the_last_page_during_a_scan, suite.focus_request_through_msaa_during_a_scan,
+                  suite.alt_f4_during_a_scan_closes]
         try:
             observer.ask("ready")
             began = time.monotonic()
@@ -460,4 +531,4 @@ def main(observer_exe, silent_cidr, out_dir):
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:4]))
+    sys.exit(main(*sys.argv[1:5]))

@@ -2,7 +2,7 @@
 # Real key presses and mouse clicks from the X server (xdotool, XTEST) against
 # the real Calderwynfell.exe under Wine on a private Xvfb, watched from a second
 # process (app_observer.exe) that reads its focus, controls and, through MSAA,
-# its painted texts. Scans only loopback and the test bed's silent range.
+# its painted texts. Scans only loopback and the test bed's ranges.
 # Needs root (Wine's ICMP) and a ready test bed (scripts/testbed).
 #   tests/e2e/run_real_input.sh BUILD_DIR STATE_FILE
 set -uo pipefail
@@ -22,7 +22,7 @@ start_private_xvfb 300 349 || exit 1
 
 wine "$build/ui/Calderwynfell.exe" >>"$out/wine.log" 2>&1 &
 app_pid=$!
-python3 "$root/tests/e2e/real_input.py" "$build/tests/e2e/app_observer.exe" "$silent" "$out"
+python3 "$root/tests/e2e/real_input.py" "$build/tests/e2e/app_observer.exe" "$silent" "$out" "$answering"
 code=$?
 if [ "$code" -ne 0 ]; then
   import -window root "$out/failure.png" 2>/dev/null || true
