@@ -17,6 +17,7 @@ struct StatusCounts {
     int online = 0;
     int noResponse = 0;
     int error = 0;
+    int done() const { return online + noResponse + error; }
 };
 
 StatusCounts countStatuses(const std::vector<Result>& results);

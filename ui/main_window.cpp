@@ -37,7 +37,7 @@ MainWindow::~MainWindow() {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
     }
-    disconnectAccessible();
+    elements->disconnect();
     deleteFonts();
     backgroundBrush.reset();
     whiteBrush.reset();
@@ -68,7 +68,7 @@ LRESULT MainWindow::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
             case WM_SIZE: onSize(wParam); return 0;
             case WM_ACTIVATE: onActivate(wParam); return 0;
             case WM_SETFOCUS: restoreFocus(); return 0;  // the frame itself never keeps the focus
-            case WM_GETOBJECT: return onWindowGetObject(wParam, lParam);
+            case WM_GETOBJECT: return onGetObject(window, wParam, lParam);
             case WM_PAINT: onPaint(); return 0;
             case WM_PRINTCLIENT: paintWindow(reinterpret_cast<HDC>(wParam)); return 0;
             case WM_ERASEBKGND: return 1;
@@ -142,7 +142,7 @@ void MainWindow::onClose() {
 }
 
 void MainWindow::onFinalDestroy() {
-    disconnectAccessible();
+    elements->disconnect();  // accessible objects that clients still hold answer an error from now on
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     hwnd = nullptr;
     controls.fill(nullptr);

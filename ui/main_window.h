@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,10 +20,9 @@
 #include "core/result.h"
 #include "core/scan_engine.h"
 #include "results/result_view.h"
-#include "ui/accessibility/matrix_accessible.h"
 #include "ui/palette.h"
 #include "ui/win_handles.h"
-#include "ui/accessibility/window_accessible.h"
+#include "ui/window_elements.h"
 
 namespace calderwynfell {
 
@@ -137,14 +137,12 @@ class MainWindow {
     std::wstring failureText;
     std::uint64_t scanStartTick = 0;
     std::uint64_t elapsedMs = 0;
-    // Beyond the design's fields: colours in use, the matrix's accessible object
-    // and what its last selection event reported.
+    // Beyond the design's fields: colours in use, and the window as its accessible
+    // objects see it, which they may outlive.
     bool highContrast = false;
     Palette palette = makePalette(false, {});
     UniqueFont smallBoldFont;
-    ComRef<MatrixAccessible> matrixAccessible;
-    int eventSelection = -1;
-    int eventPage = -1;
+    std::shared_ptr<WindowElements> elements = std::make_shared<WindowElements>(*this);
     // The keyboard focus: the control that gets it back when the window is
     // activated again, and what a scan did with it.
     HWND savedFocus = nullptr;
@@ -154,14 +152,13 @@ class MainWindow {
     bool keyboardCuesAlwaysOn = false;
     bool systemKeepsUiState = true;
     bool ownKeyboardCues = false;
-    // The main window's accessible objects, one per request, until they go or the window does;
-    // the ids of its painted elements follow those of the child windows.
-    std::vector<WindowAccessible*> windowAccessibles;
-    int childWindowCount = 0;
-    // What screen readers were last told, and when the progress value last changed for them.
-    std::wstring announcedStatus = statusText;
-    std::wstring announcedMessage;
-    std::uint64_t progressEventTick = 0;
+    // What screen readers were last told: the matrix's selection and page, the two
+    // lines of the status bar, and when the progress value last changed.
+    struct Told {
+        int selection = -1, page = -1;
+        std::wstring status, message;
+        std::uint64_t progressTick = 0;
+    } told;
     int messageDepth = 0;  // of window procedure calls, so that only the outermost one announces
 
     // --- window and layout (main_window.cpp, main_window_layout.cpp) ---
@@ -216,6 +213,9 @@ class MainWindow {
     bool matrixShowsFocus() const;
     int keyboardMatrixCell() const;
     void drawMatrixFocus(HDC dc, const RECT& clientRect, int cell) const;
+    int matrixCellCount() const;
+    int matrixCellEntry(int cell) const;
+    int selectedMatrixCell() const;
 
     // --- keyboard focus (main_window_focus.cpp) ---
     void onActivate(WPARAM wParam);
@@ -238,28 +238,13 @@ class MainWindow {
     void readKeyboardCuesSetting();
     bool keyboardCuesShown() const;
 
-    // --- accessibility (main_window_accessibility.cpp) ---
-    LRESULT onMatrixGetObject(WPARAM flags, LPARAM objectId);
-    int matrixCellCount() const;
-    int matrixCellEntry(int cell) const;
-    int selectedMatrixCell() const;
-    RECT matrixCellRect(int cell) const;
-    void selectMatrixCell(int cell);
+    // --- accessibility (main_window_accessibility.cpp; the elements in window_elements.cpp) ---
+    LRESULT onGetObject(HWND window, WPARAM flags, LPARAM objectId);
+    void nameControls() const;
     void raiseMatrixSelectionEvents();
     void raiseMatrixReorder(const std::vector<Result>& arrived) const;
     void onMatrixFocus() const;
-    void disconnectAccessible() noexcept;
-    void nameControls() const;
     void announceScanEnd();
-    LRESULT onWindowGetObject(WPARAM flags, LPARAM objectId);
-    std::vector<PaintedElement> paintedElements() const;
-    PaintedElement paintedElement(int element) const;
-    RECT paintedElementRect(int element) const;
-    long paintedChildId(int element) const { return childWindowCount + 1 + element; }
-    std::vector<WindowChild> windowChildren() const;
-    accessible::ChildBox windowChildBox(const WindowChild& child) const;
-    RECT statusBarRect() const;
-    int navigateStatusParts(int element, accessible::Direction direction) const;
     void announceChanges();
     struct TextChanges {
         bool status, message;

@@ -209,13 +209,9 @@ void MainWindow::createControls() {
     SetTimer(hwnd, kProgressTimerId, kProgressTimerMs, nullptr);
     layoutControls();
     nameControls();
-    // The painted elements of the window's accessible object follow its child windows.
-    childWindowCount = 0;
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        ++childWindowCount;
     // What the window says at start-up is read with it, not announced.
-    announcedStatus = statusText;
-    announcedMessage = message;
+    told.status = statusText;
+    told.message = message;
     initialiseKeyboardCues();
 }
 

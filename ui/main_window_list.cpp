@@ -31,9 +31,13 @@ constexpr UINT kTextSearches = LVFI_STRING | LVFI_PARTIAL | kFindSubstring;
 }  // namespace
 
 // Typing in the list, or LVM_FINDITEM: the row whose address matches, or -1.
+// LVFI_PARAM and LVFI_NEARESTXY override every other flag, and neither applies
+// here: the rows carry no item data and a report view no positions to search.
+// LVFI_WRAP alone asks for a whole-text search.
 LRESULT MainWindow::onListFind(const NMLVFINDITEMW& find) const {
     const UINT flags = find.lvfi.flags;
-    if (!(flags & kTextSearches) || !find.lvfi.psz) return -1;
+    if ((flags & (LVFI_PARAM | LVFI_NEARESTXY)) || !find.lvfi.psz) return -1;
+    if (!(flags & kTextSearches) && flags != LVFI_WRAP) return -1;
     const bool prefix = (flags & (LVFI_PARTIAL | kFindSubstring)) != 0;
     return findRowByAddress(results, view, find.lvfi.psz, prefix, find.iStart, (flags & LVFI_WRAP) != 0);
 }

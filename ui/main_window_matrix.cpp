@@ -75,7 +75,7 @@ LRESULT MainWindow::handleMatrixMessage(HWND window, UINT message, WPARAM wParam
             return DLGC_WANTARROWS;
         }
         case WM_KEYDOWN: onMatrixKey(wParam); return 0;
-        case WM_GETOBJECT: return onMatrixGetObject(wParam, lParam);
+        case WM_GETOBJECT: return onGetObject(window, wParam, lParam);
         case WM_SETFOCUS:
             onMatrixFocus();
             InvalidateRect(window, nullptr, FALSE);  // the focus rectangle comes
@@ -163,6 +163,25 @@ void MainWindow::drawMatrixFocus(HDC dc, const RECT& clientRect, int cell) const
     }
     InflateRect(&focus, -margin, -margin);
     if (focus.right > focus.left && focus.bottom > focus.top) DrawFocusRect(dc, &focus);
+}
+
+int MainWindow::matrixCellCount() const {
+    const long long first = static_cast<long long>(page) * kPageSize;
+    const long long left = static_cast<long long>(view.size()) - first;
+    return static_cast<int>(std::clamp<long long>(left, 0, kPageSize));
+}
+
+int MainWindow::matrixCellEntry(int cell) const {
+    return view[static_cast<std::size_t>(page) * kPageSize + static_cast<std::size_t>(cell)];
+}
+
+// The cell of the selected address when it is on the shown page, otherwise -1.
+int MainWindow::selectedMatrixCell() const {
+    const int count = matrixCellCount();
+    if (count == 0) return -1;
+    const auto first = view.begin() + static_cast<std::ptrdiff_t>(page) * kPageSize;
+    const auto found = std::find(first, first + count, selectedIndex);
+    return found != first + count ? static_cast<int>(found - first) : -1;
 }
 
 void MainWindow::onMatrixClick(HWND window, LPARAM lParam, bool doubleClick) {

@@ -114,52 +114,8 @@ constexpr PaintItem kPaintItems[] = {
      Align::Left, Shown::Always, nullptr},
 };
 
-struct Counts {
-    int online = 0;
-    int noResponse = 0;
-    int error = 0;
-    int untested = 0;
-    int done() const { return online + noResponse + error; }
-};
-
-// Over all results, not only the filtered view.
-Counts countResults(const std::vector<Result>& results) {
-    Counts counts;
-    for (const Result& result : results) {
-        switch (result.status) {
-            case ProbeStatus::Online: ++counts.online; break;
-            case ProbeStatus::NoResponse: ++counts.noResponse; break;
-            case ProbeStatus::Error: ++counts.error; break;
-            default: ++counts.untested; break;
-        }
-    }
-    return counts;
-}
-
 std::wstring count(std::uint64_t value) {
     return decimalText(value);
-}
-
-std::wstring rangeText(const MainWindow& window) {
-    const auto& results = window.results;
-    const auto& view = window.view;
-    if (results.empty()) return {};
-    const auto address = [&](std::size_t viewPosition) {
-        return addressText(results[static_cast<std::size_t>(view[viewPosition])].address);
-    };
-    const std::size_t first = static_cast<std::size_t>(window.page) * kPageSize;
-    // The matrix shows one page: name its first and last cell.
-    if (!window.listMode && window.page >= 0 && first < view.size()) {
-        return address(first) + kRangeSeparator + address(std::min(view.size() - 1, first + kPageSize - 1));
-    }
-    return addressText(results.front().address) + kRangeSeparator + addressText(results.back().address);
-}
-
-std::wstring pageIndicator(const MainWindow& window) {
-    const std::uint64_t viewSize = window.view.size();
-    if (window.listMode) return count(viewSize) + L" 条";
-    const std::uint64_t pages = std::max<std::uint64_t>(1, (viewSize + kPageSize - 1) / kPageSize);
-    return decimalText(static_cast<std::int32_t>(window.page + 1)) + L"/" + count(pages);
 }
 
 int resolve(const MainWindow& window, Coord coord, int progressUnits) {
@@ -282,32 +238,71 @@ class Painter {
 
 }  // namespace
 
+SummaryCardText summaryCardText(const MainWindow& window, int card, const StatusCounts& counts) {
+    const auto total = static_cast<std::uint64_t>(window.results.size());
+    switch (card) {
+        case 0: return {L"地址", count(total), false};
+        case 1: return {L"在线", count(static_cast<std::uint64_t>(counts.online)), true};
+        case 2: return {L"无响应", count(static_cast<std::uint64_t>(counts.noResponse)), false};
+        case 3: {
+            const std::wstring untested = count(total - static_cast<std::uint64_t>(counts.done()));
+            if (counts.error == 0) return {L"未检测", untested, false};
+            return {L"未测 / 错误", untested + L" / " + count(static_cast<std::uint64_t>(counts.error)),
+                    false};
+        }
+        default: return {L"用时", elapsedSecondsText(window.elapsedMs), false};
+    }
+}
+
+std::wstring rangeText(const MainWindow& window) {
+    const auto& results = window.results;
+    const auto& view = window.view;
+    if (results.empty()) return {};
+    const auto address = [&](std::size_t viewPosition) {
+        return addressText(results[static_cast<std::size_t>(view[viewPosition])].address);
+    };
+    const std::size_t first = static_cast<std::size_t>(window.page) * kPageSize;
+    // The matrix shows one page: name its first and last cell.
+    if (!window.listMode && window.page >= 0 && first < view.size()) {
+        return address(first) + kRangeSeparator + address(std::min(view.size() - 1, first + kPageSize - 1));
+    }
+    return addressText(results.front().address) + kRangeSeparator + addressText(results.back().address);
+}
+
+std::wstring pageIndicatorText(const MainWindow& window) {
+    const std::uint64_t viewSize = window.view.size();
+    if (window.listMode) return count(viewSize) + L" 条";
+    const std::uint64_t pages = std::max<std::uint64_t>(1, (viewSize + kPageSize - 1) / kPageSize);
+    return decimalText(static_cast<std::int32_t>(window.page + 1)) + L"/" + count(pages);
+}
+
+std::wstring statusLineText(const MainWindow& window, const StatusCounts& counts) {
+    return window.statusText + L" \u00b7 " + count(static_cast<std::uint64_t>(counts.done())) + L" / " +
+           count(window.results.size());
+}
+
+std::wstring legendText(const MainWindow& window) {
+    return window.highContrast ? kHighContrastLegend : kLegend;
+}
+
+std::wstring footLineText(const MainWindow& window) {
+    return window.message.empty() ? std::wstring(kHint) : window.message;
+}
+
 PaintTexts paintTexts(const MainWindow& window) {
-    const Counts counts = countResults(window.results);
-    const std::uint64_t total = window.results.size();
+    const StatusCounts counts = countStatuses(window.results);
     PaintTexts texts;
-
-    const std::wstring untested = count(static_cast<std::uint64_t>(counts.untested));
-    const bool anyError = counts.error != 0;
-    texts.cards = {{
-        {L"地址", count(total), false},
-        {L"在线", count(static_cast<std::uint64_t>(counts.online)), true},
-        {L"无响应", count(static_cast<std::uint64_t>(counts.noResponse)), false},
-        {anyError ? L"未测 / 错误" : L"未检测",
-         anyError ? untested + L" / " + count(static_cast<std::uint64_t>(counts.error)) : untested, false},
-        {L"用时", elapsedSecondsText(window.elapsedMs), false},
-    }};
-
+    for (int card = 0; card < 5; ++card)
+        texts.cards[static_cast<std::size_t>(card)] = summaryCardText(window, card, counts);
     texts.rangeText = rangeText(window);
-    texts.pageIndicator = pageIndicator(window);
-    texts.statusLine = window.statusText + L" \u00b7 " + count(static_cast<std::uint64_t>(counts.done())) +
-                       L" / " + count(total);
-    texts.legend = window.highContrast ? kHighContrastLegend : kLegend;
+    texts.pageIndicator = pageIndicatorText(window);
+    texts.statusLine = statusLineText(window, counts);
+    texts.legend = legendText(window);
     texts.footIsError = !window.message.empty();
-    texts.footLine = texts.footIsError ? window.message : std::wstring(kHint);
-    if (total != 0) {
+    texts.footLine = footLineText(window);
+    if (!window.results.empty()) {
         texts.progressUnits = static_cast<int>(static_cast<double>(window.clientWidth - 44) * counts.done() /
-                                               static_cast<double>(total));
+                                               static_cast<double>(window.results.size()));
     }
     return texts;
 }

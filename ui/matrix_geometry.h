@@ -43,29 +43,4 @@ constexpr int stepTarget(int position, int step, int count) {
     return target;
 }
 
-// Where an accessibility client lands from a cell (-1: from the table itself)
-// of a page holding `count` cells; -1 when there is no such cell. The
-// directions are MSAA's NAVDIR values. Moves stay on the page and in the row.
-enum Direction { kUp = 1, kDown, kLeft, kRight, kNext, kPrevious, kFirstChild, kLastChild };
-
-constexpr int navigateCell(int from, int direction, int count) {
-    int target = -1;
-    if (from < 0) {
-        if (direction == kFirstChild) target = 0;
-        if (direction == kLastChild) target = count - 1;
-    } else {
-        const int col = from % kColumns;
-        switch (direction) {
-            case kUp: target = from - kColumns; break;
-            case kDown: target = from + kColumns; break;
-            case kLeft: target = col > 0 ? from - 1 : -1; break;
-            case kRight: target = col < kColumns - 1 ? from + 1 : -1; break;
-            case kNext: target = from + 1; break;
-            case kPrevious: target = from - 1; break;
-            default: break;
-        }
-    }
-    return target >= 0 && target < count ? target : -1;
-}
-
 }  // namespace calderwynfell::matrix

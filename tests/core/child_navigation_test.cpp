@@ -35,5 +35,29 @@ TEST(NavigateChildren, ReadingOrderAndTheNearestShownChildEachWay) {
             << "from " << c.from << " way " << static_cast<int>(c.direction);
 }
 
+// A page of `count` matrix cells, 16 to a row with a gap between them: a grid moves
+// within its rows and columns only, and never off the page.
+TEST(NavigateChildren, AGridMovesOnlyInItsRowOrColumn) {
+    const auto grid = [](int count) {
+        std::vector<ChildBox> cells;
+        for (int k = 0; k < count; ++k)
+            cells.push_back({k % 16 * 10 + 1, k / 16 * 10 + 1, k % 16 * 10 + 9, k / 16 * 10 + 9});
+        return cells;
+    };
+    const struct {
+        int from, count;
+        Direction direction;
+        int reached;
+    } cases[] = {
+        {16, 256, Direction::Left, -1},  {15, 256, Direction::Right, -1}, {17, 256, Direction::Left, 16},
+        {17, 256, Direction::Right, 18}, {3, 256, Direction::Up, -1},     {19, 256, Direction::Up, 3},
+        {240, 256, Direction::Down, -1}, {28, 44, Direction::Down, -1},   {27, 44, Direction::Down, 43},
+        {43, 44, Direction::Next, -1},   {15, 256, Direction::Next, 16},  {0, 256, Direction::Previous, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(navigateChildren(grid(c.count), c.from, c.direction, true), c.reached)
+            << "from " << c.from << " of " << c.count << " way " << static_cast<int>(c.direction);
+}
+
 }  // namespace
 }  // namespace calderwynfell::accessible

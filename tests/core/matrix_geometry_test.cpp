@@ -46,20 +46,5 @@ TEST(MatrixGeometry, StepsWalkAFlatSequenceAndStopAtTheEnds) {
     for (const Case& c : cases) EXPECT_EQ(stepTarget(c.position, c.step, c.count), c.target);
 }
 
-TEST(MatrixGeometry, NavigationStaysInTheRowAndOnThePage) {
-    struct Case {
-        int from, direction, count, target;
-    };
-    const Case cases[] = {
-        {-1, kFirstChild, 256, 0}, {-1, kLastChild, 44, 43}, {-1, kFirstChild, 0, -1}, {-1, kUp, 256, -1},
-        {16, kLeft, 256, -1},      {15, kRight, 256, -1},    {17, kLeft, 256, 16},     {17, kRight, 256, 18},
-        {3, kUp, 256, -1},         {19, kUp, 256, 3},        {240, kDown, 256, -1},    {28, kDown, 44, -1},
-        {27, kDown, 44, 43},       {43, kNext, 44, -1},      {15, kNext, 256, 16},     {0, kPrevious, 256, -1},
-        {5, kFirstChild, 256, -1}, {5, 99, 256, -1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(navigateCell(c.from, c.direction, c.count), c.target) << c.from << " dir " << c.direction;
-}
-
 }  // namespace
 }  // namespace calderwynfell::matrix

@@ -172,6 +172,23 @@ int firstChild(IAccessible& object) {
     return 0;
 }
 
+// A Clone made after skipping three children, then the next child of the copy and of the original.
+int cloneEnumeration(IAccessible& object) {
+    ComRef<IEnumVARIANT> mine, copy;
+    object.QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(mine.put()));
+    if (!mine || FAILED(mine->Skip(3)) || FAILED(mine->Clone(copy.put())) || !copy) return 1;
+    const auto next = [&](IEnumVARIANT& children) {
+        VARIANT item;
+        VariantInit(&item);
+        ULONG fetched = 0;
+        children.Next(1, &item, &fetched);
+        return describe(childFrom(object, item));
+    };
+    const std::string copied = next(*copy);
+    std::printf("copy %s then mine %s\n", copied.c_str(), next(*mine).c_str());
+    return 0;
+}
+
 // What a read-status-bar command finds at each client point "x,y": the object
 // there or the nearest status bar above it, and the text of what was hit.
 int statusBarAt(HWND window, int argc, char** argv) {
@@ -232,6 +249,7 @@ int runAccessibleClient(int argc, char** argv) {
                      : command == "walk"          ? walkWindow(*object)
                      : command == "navigate"      ? navigateWindow(*object, rest, arguments)
                      : command == "first"         ? firstChild(*object)
+                     : command == "clone"         ? cloneEnumeration(*object)
                      : command == "status-bar-at" ? statusBarAt(window, rest, arguments)
                                                   : 2;
     std::fflush(stdout);

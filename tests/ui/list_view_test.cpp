@@ -315,6 +315,8 @@ TEST_F(ListTest, FindItemAnswersWhatWasAsked) {
         {LVFI_STRING, -1, L"127.0.0", -1},
         {LVFI_STRING | LVFI_WRAP, 12, L"127.0.0.2", 1},
         {LVFI_STRING, 12, L"127.0.0.2", -1},
+        {LVFI_WRAP, 12, L"127.0.0.2", 1},
+        {LVFI_PARAM | LVFI_STRING, -1, L"127.0.0.1", -1},
     };
     for (const auto& c : cases) {
         LVFINDINFOW find{};

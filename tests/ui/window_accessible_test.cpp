@@ -15,6 +15,7 @@
 #include "accessible_client.h"
 #include "core/platform.h"
 #include "ui/accessibility/com_object.h"
+#include "ui/accessibility/element_source.h"
 #include "ui_harness.h"
 
 namespace calderwynfell::test {
@@ -98,7 +99,7 @@ TEST(WindowAccessible, PaintedTextsRolesAndPlaces) {
           {kText, L"绿 在线 / 灰 无响应", L""},
           {kText, L"无响应不等于离线，设备可能禁用了 Ping。", L""}}},
     };
-    const long base = w.window.paintedChildId(0);
+    const auto id = [&](PaintedText text) { return w.window.elements->idOf(text); };
     for (const auto& c : cases) {
         SCOPED_TRACE(toUtf8(c.end));
         w.setRange(c.start, c.end);
@@ -106,10 +107,16 @@ TEST(WindowAccessible, PaintedTextsRolesAndPlaces) {
         ASSERT_TRUE(w.pumpUntil([&] { return !w.window.scanning; }));
         const auto object = windowObject(w.hwnd());
         ASSERT_TRUE(object);
-        // The status line, legend and foot line are the status bar's parts, and still
-        // answer here under the ids the events about them name.
+        // The status line, legend and foot line are the parts of the status bar, which
+        // the window also hands out under an object id of its own.
+        ComRef<IAccessible> statusBar;
+        ASSERT_EQ(AccessibleObjectFromWindow(w.hwnd(), accessible::kStatusBarObjectId, IID_IAccessible,
+                                             reinterpret_cast<void**>(statusBar.put())),
+                  S_OK);
         std::vector<Element> painted;
-        for (long id = base; id < base + 12; ++id) painted.push_back(elementOf(*object, id));
+        for (int text = 0; text <= static_cast<int>(PaintedText::Progress); ++text)
+            painted.push_back(elementOf(*object, id(static_cast<PaintedText>(text))));
+        for (long part = 1; part <= 3; ++part) painted.push_back(elementOf(*statusBar, part));
         std::vector<Element> expected = cards;
         if (c.after[4].name.starts_with(L"扫描完成"))
             expected = {{kText, L"地址", L"4"},
@@ -121,13 +128,12 @@ TEST(WindowAccessible, PaintedTextsRolesAndPlaces) {
         EXPECT_EQ(painted, expected);
 
         // Painted rectangles, on screen: card 0 (caption and figure) and the status line.
-        EXPECT_EQ(locationOf(*object, base), onScreen(w.hwnd(), {17, 102, 131, 142}));
-        const Box status = onScreen(w.hwnd(), {24, 589 - 40, 600 - 171, 589 - 19});
-        EXPECT_EQ(locationOf(*object, base + 9), status);
+        EXPECT_EQ(locationOf(*object, id(PaintedText::Addresses)), onScreen(w.hwnd(), {17, 102, 131, 142}));
+        EXPECT_EQ(locationOf(*statusBar, 1), onScreen(w.hwnd(), {24, 589 - 40, 600 - 171, 589 - 19}));
         VARIANT hit;
         const Box card = onScreen(w.hwnd(), {17, 102, 131, 142});
         ASSERT_EQ(object->accHitTest((card[0] + card[2]) / 2, (card[1] + card[3]) / 2, &hit), S_OK);
-        EXPECT_EQ(hit.vt == VT_I4 ? hit.lVal : -1, base);
+        EXPECT_EQ(hit.vt == VT_I4 ? hit.lVal : -1, id(PaintedText::Addresses));
     }
 }
 
@@ -139,17 +145,23 @@ std::string painted(long id) {
     return "#" + std::to_string(id);
 }
 
-TEST(WindowAccessible, WalkingEitherWayVisitsWhatTheEnumerationListsInReadingOrder) {
+// Does `b` read after `a` on screen: a row below it, or further right in its row?
+bool readsAfter(const RECT& a, const RECT& b) {
+    const bool sameRow = b.top < a.bottom && b.bottom > a.top;
+    return b.top >= (a.top + a.bottom) / 2 || (sameRow && b.left >= a.right - 1);
+}
+
+TEST(WindowAccessible, WalkingEitherWayVisitsWhatTheEnumerationListsInTabOrder) {
     WindowUnderTest w;
-    const long p = w.window.paintedChildId(0);
+    const auto p = [&](PaintedText text) { return painted(w.window.elements->idOf(text)); };
     std::vector<std::string> order;
     for (int id = kStartEditId; id <= kConcurrencyComboId; ++id) order.push_back(control(id));
-    for (long card = 0; card < 5; ++card) order.push_back(painted(p + card));
+    for (int card = 0; card < 5; ++card) order.push_back(p(static_cast<PaintedText>(card)));
     for (int id = kMatrixViewButtonId; id <= kExportButtonId; ++id) order.push_back(control(id));
     for (const std::string& child :
-         {painted(p + 5), control(kPreviousPageButtonId), painted(p + 6), control(kNextPageButtonId),
-          control(kMatrixId), control(kDetailListId), painted(p + 7), control(kCopyButtonId), painted(p + 8),
-          std::string("bar")})
+         {p(PaintedText::Range), control(kPreviousPageButtonId), p(PaintedText::Page),
+          control(kNextPageButtonId), p(PaintedText::Detail), control(kCopyButtonId), control(kMatrixId),
+          control(kDetailListId), p(PaintedText::Progress), std::string("bar")})
         order.push_back(child);
     std::string forwards, backwards;
     for (auto c = order.begin(); c != order.end(); ++c) forwards += " " + *c;
@@ -157,23 +169,42 @@ TEST(WindowAccessible, WalkingEitherWayVisitsWhatTheEnumerationListsInReadingOrd
     EXPECT_EQ(askFromOutside(w, "walk", w.hwnd()),
               "enumerated" + forwards + "\nforwards" + forwards + "\nbackwards" + backwards + "\n");
 
-    // The order is the screen's, with the option row shown too: each child starts a
-    // row below the last, or stands to the right of it in the same row.
-    w.command(kSettingsButtonId);
-    const std::vector<WindowChild> children = w.window.windowChildren();
-    for (std::size_t i = 1; i < children.size(); ++i) {
-        const accessible::ChildBox a = w.window.windowChildBox(children[i - 1]);
-        const accessible::ChildBox b = w.window.windowChildBox(children[i]);
-        if (!a.shown || !b.shown) continue;
-        const bool nextRow = b.top >= (a.top + a.bottom) / 2;
-        const bool sameRowOnward = b.top < a.bottom && b.left >= a.right - 1;
-        EXPECT_TRUE(nextRow || sameRowOnward) << "child " << i;
+    // Why this order: the controls as Tab reaches them (the order they were made in),
+    // each painted text just before the first shown control that reads after it on
+    // screen, with the option row hidden and shown.
+    const accessible::ElementSource& model = *w.window.elements;
+    for (const bool settingsShown : {false, true}) {
+        SCOPED_TRACE(settingsShown);
+        if (settingsShown) w.command(kSettingsButtonId);
+        const long count = model.childCount(accessible::Container::Window);
+        HWND created = GetWindow(w.hwnd(), GW_CHILD);
+        for (long id = 1; id <= count; ++id) {
+            const accessible::Child child = model.child(accessible::Container::Window, id);
+            if (child.kind == accessible::ChildKind::Control) {
+                EXPECT_EQ(child.control, created) << "child " << id;
+                created = GetWindow(created, GW_HWNDNEXT);
+            }
+            if (child.kind != accessible::ChildKind::Simple) continue;
+            const RECT text = model.box(accessible::Container::Window, id).rect;
+            bool nextControlSeen = false;
+            for (long other = 1; other <= count; ++other) {
+                const accessible::Child candidate = model.child(accessible::Container::Window, other);
+                const accessible::Box box = model.box(accessible::Container::Window, other);
+                if (candidate.kind != accessible::ChildKind::Control || !box.shown) continue;
+                if (other < id) {
+                    EXPECT_FALSE(readsAfter(text, box.rect)) << "control " << other << " before text " << id;
+                } else if (!nextControlSeen) {
+                    nextControlSeen = true;
+                    EXPECT_TRUE(readsAfter(text, box.rect)) << "control " << other << " after text " << id;
+                }
+            }
+        }
     }
 }
 
 TEST(WindowAccessible, ArrowDirectionsReachTheNearestChildThatWay) {
     WindowUnderTest w;
-    const long p = w.window.paintedChildId(0);
+    const auto p = [&](PaintedText text) { return painted(w.window.elements->idOf(text)); };
     const struct {
         std::string from;
         long direction;
@@ -182,13 +213,13 @@ TEST(WindowAccessible, ArrowDirectionsReachTheNearestChildThatWay) {
         {"c101", NAVDIR_DOWN, "c105"},
         {"c105", NAVDIR_UP, "c103"},
         {"c101", NAVDIR_UP, "none"},
-        {painted(p), NAVDIR_RIGHT, painted(p + 1)},
-        {painted(p + 4), NAVDIR_RIGHT, "none"},
-        {painted(p), NAVDIR_DOWN, "c110"},
-        {painted(p + 7), NAVDIR_RIGHT, "c116"},
-        {"bar", NAVDIR_UP, painted(p + 8)},
-        {"c116", NAVDIR_NEXT, painted(p + 8)},
-        {painted(p), NAVDIR_PREVIOUS, "c109"},
+        {p(PaintedText::Addresses), NAVDIR_RIGHT, p(PaintedText::Online)},
+        {p(PaintedText::Elapsed), NAVDIR_RIGHT, "none"},
+        {p(PaintedText::Addresses), NAVDIR_DOWN, "c110"},
+        {p(PaintedText::Detail), NAVDIR_RIGHT, "c116"},
+        {"bar", NAVDIR_UP, p(PaintedText::Progress)},
+        {"c116", NAVDIR_NEXT, "c118"},
+        {p(PaintedText::Addresses), NAVDIR_PREVIOUS, "c109"},
     };
     std::string query, expected;
     for (const auto& c : cases) {
@@ -199,13 +230,16 @@ TEST(WindowAccessible, ArrowDirectionsReachTheNearestChildThatWay) {
     EXPECT_EQ(askFromOutside(w, "navigate", w.hwnd(), query), expected);
 }
 
-TEST(WindowAccessible, EveryEnumerationKeepsItsOwnPlace) {
+// Every object handed out keeps its own place in the enumeration, and so does every
+// Clone, under an identity of its own: COM keeps one proxy per identity.
+TEST(WindowAccessible, EveryObjectAndEveryCloneKeepsItsOwnPlace) {
     WindowUnderTest w;
     const auto object = windowObject(w.hwnd());
-    ASSERT_TRUE(object);
+    const auto another = windowObject(w.hwnd());
+    ASSERT_TRUE(object && another);
     ComRef<IEnumVARIANT> mine, other;
     ASSERT_EQ(object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(mine.put())), S_OK);
-    ASSERT_EQ(object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(other.put())), S_OK);
+    ASSERT_EQ(another->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(other.put())), S_OK);
     const auto nextControl = [](IEnumVARIANT& children) {
         VARIANT item;
         VariantInit(&item);
@@ -220,13 +254,18 @@ TEST(WindowAccessible, EveryEnumerationKeepsItsOwnPlace) {
         return GetDlgCtrlID(window);
     };
     ASSERT_EQ(mine->Skip(3), S_OK);
-    // Another client, and another enumeration here, start from the start.
+    // Another object here, and another client, start from the start.
     EXPECT_EQ(askFromOutside(w, "first", w.hwnd()), "first c101\n");
     EXPECT_EQ(nextControl(*other), kStartEditId);
     ComRef<IEnumVARIANT> copy;
     ASSERT_EQ(mine->Clone(copy.put()), S_OK);
-    EXPECT_EQ(nextControl(*mine), kStopButtonId);
+    ComRef<IUnknown> objectIdentity, copyIdentity;
+    object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(objectIdentity.put()));
+    copy->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(copyIdentity.put()));
+    EXPECT_NE(objectIdentity.get(), copyIdentity.get());
     EXPECT_EQ(nextControl(*copy), kStopButtonId);
+    EXPECT_EQ(nextControl(*mine), kStopButtonId);
+    EXPECT_EQ(askFromOutside(w, "clone", w.hwnd()), "copy c104 then mine c104\n");
 
     long count = 0;
     object->get_accChildCount(&count);
@@ -239,13 +278,15 @@ TEST(WindowAccessible, EveryEnumerationKeepsItsOwnPlace) {
     mine->Reset();
     EXPECT_EQ(mine->Skip(static_cast<ULONG>(count) + 1), S_FALSE);
 
-    // Ids of nothing here are refused, and so are directions that do not exist.
+    // Ids of nothing here are refused, as are a control's (it answers for itself) and
+    // directions that do not exist.
     BSTR name = nullptr;
     VARIANT end;
-    for (const long id : {1L, w.window.paintedChildId(12), -5L})
+    for (const long id : {1L, count + 1, -5L})
         EXPECT_EQ(object->get_accName(childVariant(id), &name), E_INVALIDARG) << id;
-    EXPECT_EQ(object->accNavigate(NAVDIR_MAX, childVariant(w.window.paintedChildId(0)), &end), E_INVALIDARG);
-    EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, childVariant(1), &end), E_INVALIDARG);
+    const long detail = w.window.elements->idOf(PaintedText::Detail);
+    EXPECT_EQ(object->accNavigate(NAVDIR_MAX, childVariant(detail), &end), E_INVALIDARG);
+    EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, childVariant(count + 1), &end), E_INVALIDARG);
 }
 
 // A read-status-bar command hit-tests the client's bottom-left pixel and looks
@@ -294,20 +335,20 @@ TEST(WindowAccessible, FocusNamesTheFocusedControl) {
 
 struct Event {
     DWORD event;
-    LONG child;
+    LONG object, child;
 };
 std::vector<Event> gEvents;
 HWND gWatched = nullptr;
 
 void CALLBACK recordEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-    if (window == gWatched && object == OBJID_CLIENT) gEvents.push_back({event, child});
+    if (window == gWatched) gEvents.push_back({event, object, child});
 }
 
 // The status line's name changes at the start and the end; the progress value at
 // most once a second, however many results arrive.
 TEST(WindowAccessible, EventsTellOfChangesButNotOfEveryResult) {
     WindowUnderTest w(fakeProbe(40));
-    const long base = w.window.paintedChildId(0);
+    const long progress = w.window.elements->idOf(PaintedText::Progress);
     gWatched = w.hwnd();
     gEvents.clear();
     const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
@@ -321,12 +362,23 @@ TEST(WindowAccessible, EventsTellOfChangesButNotOfEveryResult) {
     UnhookWinEvent(hook);
     long statusNames = 0, progressValues = 0;
     for (const Event& e : gEvents) {
-        statusNames += e.event == EVENT_OBJECT_NAMECHANGE && e.child == base + 9;
-        progressValues += e.event == EVENT_OBJECT_VALUECHANGE && e.child == base + 8;
+        statusNames += e.event == EVENT_OBJECT_NAMECHANGE && e.object == accessible::kStatusBarObjectId &&
+                       e.child == kStatusLinePart;
+        progressValues +=
+            e.event == EVENT_OBJECT_VALUECHANGE && e.object == OBJID_CLIENT && e.child == progress;
     }
     EXPECT_EQ(statusNames, 2) << "start and end";
     EXPECT_GE(progressValues, 1);
     EXPECT_LE(progressValues, seconds + 1);
+
+    // A client that follows the event finds the status line as a part of the status bar.
+    ComRef<IAccessible> found;
+    VARIANT child;
+    ASSERT_EQ(AccessibleObjectFromEvent(w.hwnd(), static_cast<DWORD>(accessible::kStatusBarObjectId),
+                                        kStatusLinePart, found.put(), &child),
+              S_OK);
+    EXPECT_EQ(elementOf(*found, CHILDID_SELF).role, ROLE_SYSTEM_STATUSBAR);
+    EXPECT_EQ(elementOf(*found, child.lVal).name, L"扫描完成 · 968 / 968");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 // Every entry point of an accessible object answers this once its window is gone.
 #define CALDERWYNFELL_REQUIRE_CONNECTED() \
-    if (!window_) return RPC_E_DISCONNECTED
+    if (!source_->connected()) return RPC_E_DISCONNECTED
 
 namespace calderwynfell::accessible {
 

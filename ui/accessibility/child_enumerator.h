@@ -1,34 +1,38 @@
 #pragma once
-// The IEnumVARIANT of the main window's accessible object. Every query for it
-// and every Clone makes a new one with a position of its own, so that two
-// clients enumerating at once never move each other's place. Its identity is
-// the window object's: every other interface is asked of that.
+// A copy of a container's enumeration, made by Clone: a position and an
+// identity of its own, so that it moves independently of the original, also
+// for a client in another process (COM keeps one proxy per identity).
 
 #include <windows.h>
 #include <oaidl.h>
 
 #include "ui/accessibility/com_object.h"
-#include "ui/accessibility/window_accessible.h"
+#include "ui/accessibility/container_accessible.h"
 
-namespace calderwynfell {
+namespace calderwynfell::accessible {
 
 class ChildEnumerator final : public ComObject<IEnumVARIANT> {
    public:
-    static ComRef<ChildEnumerator> create(ComRef<WindowAccessible> owner, ULONG position = 0);
+    static ComRef<ChildEnumerator> create(ComRef<ContainerAccessible> owner, ULONG position) {
+        return ComRef<ChildEnumerator>::adopt(new ChildEnumerator(std::move(owner), position));
+    }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override {
+        return owner_->next(position_, count, items, fetched);
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return owner_->skip(position_, count); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return owner_->reset(position_); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override { return owner_->clone(position_, copy); }
 
    private:
-    ChildEnumerator(ComRef<WindowAccessible> owner, ULONG position)
+    ChildEnumerator(ComRef<ContainerAccessible> owner, ULONG position)
         : owner_(std::move(owner)), position_(position) {}
-    void* interfaceFor(REFIID iid) override;
+    void* interfaceFor(REFIID iid) override {
+        return iid == IID_IEnumVARIANT ? static_cast<IEnumVARIANT*>(this) : nullptr;
+    }
 
-    ComRef<WindowAccessible> owner_;
+    ComRef<ContainerAccessible> owner_;
     ULONG position_;
 };
 
-}  // namespace calderwynfell
+}  // namespace calderwynfell::accessible

@@ -1,7 +1,7 @@
 #pragma once
 // Moving among the children of an accessible container, as accNavigate does:
-// in reading order (next, previous), or to the nearest shown child in a
-// direction on screen (up, down, left, right). Pure, so it is tested natively.
+// in order (next, previous), or to the nearest shown child in a direction on
+// screen (up, down, left, right). Pure, so it is tested natively.
 
 #include <cstdlib>
 #include <limits>
@@ -78,10 +78,12 @@ inline Distance distance(const ChildBox& from, const ChildBox& target, Direction
 }  // namespace detail
 
 // The child reached from child `from` (an index into `children`, which are in
-// reading order), or -1 when there is none. Next and previous walk every child,
-// shown or not, as an enumeration lists them; the spatial directions reach only
-// shown children, those in the same row or column first, then the nearest.
-inline int navigateChildren(const std::vector<ChildBox>& children, int from, Direction direction) {
+// the order enumeration lists them), or -1 when there is none. Next and previous
+// walk every child, shown or not; the spatial directions reach only shown
+// children, those in the same row or column first, then the nearest; in a grid
+// (`inLineOnly`) only those in the same row or column.
+inline int navigateChildren(const std::vector<ChildBox>& children, int from, Direction direction,
+                            bool inLineOnly = false) {
     const int count = static_cast<int>(children.size());
     if (from < 0 || from >= count) return -1;
     if (direction == Direction::Next) return from + 1 < count ? from + 1 : -1;
@@ -95,6 +97,7 @@ inline int navigateChildren(const std::vector<ChildBox>& children, int from, Dir
         const ChildBox& target = children[static_cast<std::size_t>(i)];
         if (i == from || !target.shown || !detail::isAhead(start, target, direction)) continue;
         const bool beam = detail::inBeam(start, target, direction);
+        if (inLineOnly && !beam) continue;
         const detail::Distance d = detail::distance(start, target, direction);
         if ((beam && !bestInBeam) || (beam == bestInBeam && d < bestDistance)) {
             best = i;

@@ -1,36 +1,26 @@
 #include "ui/accessibility/control_accessible.h"
 
 #include "ui/accessibility/accessibility_api.h"
+#include "ui/accessibility/accessible_values.h"
+#include "ui/accessibility/container_accessible.h"
 
 // Every method but the two this object exists for asks the control's own object.
-#define CALDERWYNFELL_FORWARD(method, parameters, arguments)  \
-    HRESULT ControlAccessible::method parameters {            \
-        if (!parent_->connected()) return RPC_E_DISCONNECTED; \
-        return standard_->method arguments;                   \
+#define CALDERWYNFELL_FORWARD(method, parameters, arguments) \
+    HRESULT ControlAccessible::method parameters {           \
+        CALDERWYNFELL_REQUIRE_CONNECTED();                   \
+        return standard_->method arguments;                  \
     }
 
-namespace calderwynfell {
+namespace calderwynfell::accessible {
 
-namespace {
-
-bool isSelf(const VARIANT& child) {
-    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
-}
-
-bool isSiblingDirection(long direction) {
-    return direction >= NAVDIR_UP && direction <= NAVDIR_PREVIOUS;
-}
-
-}  // namespace
-
-ComRef<ControlAccessible> ControlAccessible::create(ComRef<WindowAccessible> parent, HWND control) {
+ComRef<ControlAccessible> ControlAccessible::create(std::shared_ptr<ElementSource> source, HWND control) {
     ComRef<IAccessible> standard;
     if (FAILED(accessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
                                           reinterpret_cast<void**>(standard.put()))) ||
         !standard)
         return {};
     return ComRef<ControlAccessible>::adopt(
-        new ControlAccessible(std::move(parent), std::move(standard), control));
+        new ControlAccessible(std::move(source), std::move(standard), control));
 }
 
 void* ControlAccessible::interfaceFor(REFIID iid) {
@@ -40,22 +30,23 @@ void* ControlAccessible::interfaceFor(REFIID iid) {
 }
 
 HRESULT ControlAccessible::get_accParent(IDispatch** parent) {
+    CALDERWYNFELL_REQUIRE_CONNECTED();
     if (!parent) return E_POINTER;
     *parent = nullptr;
-    if (!parent_->connected()) return RPC_E_DISCONNECTED;
-    return parent_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(parent));
+    return guarded([&] {
+        return ContainerAccessible::create(source_, Container::Window)
+            ->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(parent));
+    });
 }
 
-// From the control itself, a sibling is one of the main window's children; an
-// id it answers with is one of the main window's, as for any sibling.
+// From the control itself, a sibling is one of the client area's children; an id
+// it answers with is one of the client area's, as for any sibling.
 HRESULT ControlAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
-    if (!parent_->connected()) return RPC_E_DISCONNECTED;
-    if (!isSelf(start) || !isSiblingDirection(direction))
+    CALDERWYNFELL_REQUIRE_CONNECTED();
+    const bool self = start.vt == VT_I4 && start.lVal == CHILDID_SELF;
+    if (!self || direction < NAVDIR_UP || direction > NAVDIR_PREVIOUS)
         return standard_->accNavigate(direction, start, end);
-    WindowChild self;
-    self.kind = WindowChild::Kind::Control;
-    self.control = control_;
-    return parent_->navigateFrom(self, direction, end);
+    return navigateSiblings(source_, {ChildKind::Control, control_}, direction, end);
 }
 
 CALDERWYNFELL_FORWARD(get_accChildCount, (long* count), (count))
@@ -85,4 +76,4 @@ HRESULT ControlAccessible::WindowHandle::GetWindow(HWND* window) {
     return S_OK;
 }
 
-}  // namespace calderwynfell
+}  // namespace calderwynfell::accessible

@@ -1,32 +1,33 @@
 #pragma once
-// A child control as the main window's accessible object hands it out: the
-// control's own standard window object in every respect but two. Its parent is
-// the main window's object, and its siblings are the main window's children in
-// reading order, painted elements included, where the standard object would
-// know only the other control windows.
+// A control as the client area's object hands it out: the control's own
+// standard object in every respect but two. Its parent is the client area's
+// object, and its siblings are the client area's children in their order,
+// painted texts included, where the standard object knows only other windows.
 
 #include <windows.h>
 #include <oleacc.h>
 #include <oleidl.h>
 
-#include "ui/accessibility/accessible_object.h"
-#include "ui/accessibility/window_accessible.h"
+#include <memory>
 
-namespace calderwynfell {
+#include "ui/accessibility/accessible_object.h"
+#include "ui/accessibility/element_source.h"
+
+namespace calderwynfell::accessible {
 
 class ControlAccessible final : public AccessibleObject {
    public:
     // Null when the control's standard object cannot be had.
-    static ComRef<ControlAccessible> create(ComRef<WindowAccessible> parent, HWND control);
+    static ComRef<ControlAccessible> create(std::shared_ptr<ElementSource> source, HWND control);
 
     CALDERWYNFELL_IACCESSIBLE_METHODS;
 
    private:
-    ControlAccessible(ComRef<WindowAccessible> parent, ComRef<IAccessible> standard, HWND control)
-        : parent_(std::move(parent)), standard_(std::move(standard)), control_(control) {}
+    ControlAccessible(std::shared_ptr<ElementSource> source, ComRef<IAccessible> standard, HWND control)
+        : source_(std::move(source)), standard_(std::move(standard)), control_(control) {}
     void* interfaceFor(REFIID iid) override;
 
-    ComRef<WindowAccessible> parent_;
+    std::shared_ptr<ElementSource> source_;
     ComRef<IAccessible> standard_;
     HWND control_;
 
@@ -39,4 +40,4 @@ class ControlAccessible final : public AccessibleObject {
     WindowHandle windowHandle_{*this};
 };
 
-}  // namespace calderwynfell
+}  // namespace calderwynfell::accessible

@@ -1,6 +1,7 @@
-// What assistive technology is told as the window changes: the matrix's
-// selection and page events, the status and message lines' name changes, the
-// progress value, and the sentences a screen reader speaks.
+// The window's side of accessibility: its accessible objects handed out on
+// WM_GETOBJECT, the names of its inputs, and what assistive technology is told
+// as the window changes (events naming elements as enumeration gives them, and
+// the sentences a screen reader speaks).
 
 #include <windows.h>
 #include <oleacc.h>
@@ -8,22 +9,59 @@
 #include <algorithm>
 
 #include "results/accessible_text.h"
+#include "ui/accessibility/accessibility_api.h"
+#include "ui/accessibility/container_accessible.h"
 #include "ui/main_window.h"
 
 namespace calderwynfell {
 
 namespace {
 
+using accessible::Container;
+
+struct ControlName {
+    int id;
+    const wchar_t* name;
+};
+
+// The painted labels beside these inputs are not controls, so the names are given here.
+constexpr ControlName kControlNames[] = {
+    {kStartEditId, L"起始地址"}, {kEndEditId, L"结束地址"},       {kNetworkComboId, L"本机网段"},
+    {kTimeoutComboId, L"超时"},  {kAttemptsComboId, L"最多尝试"}, {kConcurrencyComboId, L"并发"},
+};
+
 // A screen reader is told of progress at most this often; every result would drown it.
 constexpr std::uint64_t kProgressEventIntervalMs = 1000;
 
 }  // namespace
 
+// Every request gets an object of its own, as the standard client object does:
+// what one client walks or enumerates never moves another's place.
+LRESULT MainWindow::onGetObject(HWND window, WPARAM flags, LPARAM objectId) {
+    const auto id = static_cast<LONG>(static_cast<DWORD>(objectId));
+    const bool main = window == hwnd;
+    if ((id == OBJID_CLIENT && (main || window == control(kMatrixId))) ||
+        (main && id == accessible::kStatusBarObjectId)) {
+        const Container container = !main                ? Container::Matrix
+                                    : id == OBJID_CLIENT ? Container::Window
+                                                         : Container::StatusBar;
+        const auto object = accessible::ContainerAccessible::create(elements, container);
+        return lresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(object.get()));
+    }
+    return DefWindowProcW(window, WM_GETOBJECT, flags, objectId);
+}
+
+void MainWindow::nameControls() const {
+    if (!accessibleNamer) return;
+    for (const auto& [id, name] : kControlNames)
+        if (control(id)) accessibleNamer(control(id), name);  // where unsupported the name stays unset
+}
+
 void MainWindow::raiseMatrixSelectionEvents() {
-    if (selectedIndex == eventSelection && page == eventPage) return;
-    const bool pageTurned = page != eventPage;
-    eventSelection = selectedIndex;
-    eventPage = page;
+    if (selectedIndex == told.selection && page == told.page) return;
+    const bool pageTurned = page != told.page;
+    told.selection = selectedIndex;
+    told.page = page;
     const HWND matrixWindow = control(kMatrixId);
     if (!matrixWindow || listMode) return;
     if (pageTurned) NotifyWinEvent(EVENT_OBJECT_REORDER, matrixWindow, OBJID_CLIENT, CHILDID_SELF);
@@ -63,7 +101,7 @@ void MainWindow::announceScanEnd() {
 // handling sends: a new status or a new error is spoken once, the error first
 // when both change together.
 void MainWindow::announceChanges() {
-    if (!hwnd || (statusText == announcedStatus && message == announcedMessage)) return;
+    if (!hwnd || (statusText == told.status && message == told.message)) return;
     try {
         const TextChanges changed = noteTextChanges();
         if (!announcer) return;
@@ -76,25 +114,25 @@ void MainWindow::announceChanges() {
     }
 }
 
-// Tells MSAA clients which of the two lines changed since they were last told,
-// and records both as told.
+// Tells MSAA clients which of the status bar's two lines changed since they were
+// last told, and records both as told.
 MainWindow::TextChanges MainWindow::noteTextChanges() {
-    const TextChanges changed{statusText != announcedStatus, message != announcedMessage};
+    const TextChanges changed{statusText != told.status, message != told.message};
     if (changed.status)
-        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kStatusElement));
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, accessible::kStatusBarObjectId, kStatusLinePart);
     if (changed.message)
-        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kFootLineElement));
-    announcedStatus = statusText;
-    announcedMessage = message;
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, accessible::kStatusBarObjectId, kFootLinePart);
+    told.status = statusText;
+    told.message = message;
     return changed;
 }
 
 void MainWindow::raiseProgressValueChange(bool arrived) {
     if (!arrived) return;
     const std::uint64_t now = GetTickCount64();
-    if (now - progressEventTick < kProgressEventIntervalMs) return;
-    progressEventTick = now;
-    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd, OBJID_CLIENT, paintedChildId(kProgressElement));
+    if (now - told.progressTick < kProgressEventIntervalMs) return;
+    told.progressTick = now;
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd, OBJID_CLIENT, elements->idOf(PaintedText::Progress));
 }
 
 }  // namespace calderwynfell
