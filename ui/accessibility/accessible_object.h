@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <oleacc.h>
+#include <oleidl.h>
 
 #include "ui/accessibility/com_object.h"
 
@@ -51,6 +52,15 @@ class AccessibleObject : public ComObject<IAccessible> {
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+};
+
+// IOleWindow, how clients find the window behind an object: Owner::windowHandle answers.
+template <typename Owner>
+class WindowHandlePart final : public InterfacePart<IOleWindow, Owner> {
+   public:
+    using InterfacePart<IOleWindow, Owner>::InterfacePart;
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override { return this->owner_.windowHandle(window); }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 };
 
 }  // namespace calderwynfell

@@ -343,10 +343,10 @@ HRESULT ContainerAccessible::Children::Clone(IEnumVARIANT** copy) {
     return owner_.clone(owner_.position_, copy);
 }
 
-HRESULT ContainerAccessible::WindowHandle::GetWindow(HWND* window) {
-    if (!owner_.source_->connected()) return RPC_E_DISCONNECTED;
+HRESULT ContainerAccessible::windowHandle(HWND* window) const {
+    if (!source_->connected()) return RPC_E_DISCONNECTED;
     if (!window) return E_POINTER;
-    *window = owner_.source_->windowOf(owner_.container_);
+    *window = source_->windowOf(container_);
     return S_OK;
 }
 

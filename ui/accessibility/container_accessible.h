@@ -38,6 +38,7 @@ class ContainerAccessible final : public AccessibleObject {
     HRESULT clone(ULONG position, IEnumVARIANT** copy);
 
     CALDERWYNFELL_IACCESSIBLE_METHODS;
+    HRESULT windowHandle(HWND* window) const;
 
    private:
     ContainerAccessible(std::shared_ptr<ElementSource> source, Container container)
@@ -63,15 +64,8 @@ class ContainerAccessible final : public AccessibleObject {
         HRESULT STDMETHODCALLTYPE Reset() override;
         HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
     };
-    // How clients find the window behind the object.
-    class WindowHandle final : public InterfacePart<IOleWindow, ContainerAccessible> {
-       public:
-        using InterfacePart::InterfacePart;
-        HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-        HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    };
     Children children_{*this};
-    WindowHandle windowHandle_{*this};
+    WindowHandlePart<ContainerAccessible> windowHandle_{*this};
 };
 
 }  // namespace calderwynfell::accessible

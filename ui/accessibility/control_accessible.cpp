@@ -70,9 +70,9 @@ CALDERWYNFELL_FORWARD(accDoDefaultAction, (VARIANT child), (child))
 
 #undef CALDERWYNFELL_FORWARD
 
-HRESULT ControlAccessible::WindowHandle::GetWindow(HWND* window) {
+HRESULT ControlAccessible::windowHandle(HWND* window) const {
     if (!window) return E_POINTER;
-    *window = owner_.control_;
+    *window = control_;
     return S_OK;
 }
 

@@ -21,6 +21,7 @@ class ControlAccessible final : public AccessibleObject {
     static ComRef<ControlAccessible> create(std::shared_ptr<ElementSource> source, HWND control);
 
     CALDERWYNFELL_IACCESSIBLE_METHODS;
+    HRESULT windowHandle(HWND* window) const;
 
    private:
     ControlAccessible(std::shared_ptr<ElementSource> source, ComRef<IAccessible> standard, HWND control)
@@ -31,13 +32,7 @@ class ControlAccessible final : public AccessibleObject {
     ComRef<IAccessible> standard_;
     HWND control_;
 
-    class WindowHandle final : public InterfacePart<IOleWindow, ControlAccessible> {
-       public:
-        using InterfacePart::InterfacePart;
-        HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-        HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    };
-    WindowHandle windowHandle_{*this};
+    WindowHandlePart<ControlAccessible> windowHandle_{*this};
 };
 
 }  // namespace calderwynfell::accessible
