@@ -36,6 +36,15 @@ TEST(ScanEndAnnouncement, StatusThenTheThreeCountsThenAnyMessage) {
     for (const auto& c : cases) EXPECT_EQ(scanEndAnnouncement(c.status, c.counts, c.message), c.text);
 }
 
+// What a screen reader hears of the progress bar: whole percent, rounded down.
+TEST(ProgressPercentText, WholePercentRoundedDown) {
+    const struct {
+        std::uint64_t done, total;
+        const wchar_t* text;
+    } cases[] = {{0, 0, L"0%"}, {37, 100, L"37%"}, {1, 1, L"100%"}, {100, 100, L"100%"}, {2, 3, L"66%"}};
+    for (const auto& c : cases) EXPECT_EQ(progressPercentText(c.done, c.total), c.text) << c.done << "/" << c.total;
+}
+
 TEST(CountStatuses, UntestedAndUnknownStatusesCountNowhere) {
     std::vector<Result> results = {entry(1, ProbeStatus::Online, 0),
                                    entry(2, ProbeStatus::Online, 0),

@@ -54,6 +54,7 @@ TEST(ApplyEchoOutcome, BuildsTheResult) {
         {{1, asked, 11050, 9, 0}, S::Error, 0, L"本机网络发送失败"},
         {{0, 0, 0, 0, 11010}, S::NoResponse, 0, L"等待 ICMP 回复超时"},
         {{0, other, 0, 42, 87}, S::Error, 0, L"ICMP 状态 87"},
+        {{0, asked, 0, 0, 0}, S::Error, 0, L"ICMP 状态 0"},  // a failed send is never a reply
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);

@@ -55,6 +55,13 @@ TEST(CompareForList, EveryColumnWithItsTieBreak) {
         // A surrogate pair's first unit (U+D83D) is below U+FFFF in UTF-16, whatever the code point says.
         {"note surrogates", 4, entry(low, Online, 0, 0, L"\U0001F600"), entry(high, Online, 0, 0, L"\uFFFF"),
          -1},
+        // Where wchar_t holds a whole code point, it counts as its leading surrogate (U+D801 for U+10400).
+        {"note lead below a unit", 4, entry(low, Online, 0, 0, L"\U00010000"), entry(high, Online, 0, 0, L"\xD801"),
+         -1},
+        {"note lead above a unit", 4, entry(low, Online, 0, 0, L"\U00010400"), entry(high, Online, 0, 0, L"\xD800"),
+         1},
+        {"lone surrogate before the whole", 4, entry(low, Online, 0, 0, L"\U00010800"),
+         entry(high, Online, 0, 0, L"\xD802"), 1},
         {"note tie to address", 4, entry(high, Online, 0, 0, L"same"), entry(low, Error, 0, 0, L"same"), 1},
         {"unknown column is address only", 7, entry(high, NotChecked), entry(low, Error), 1},
         {"negative column is address only", -1, entry(low, Error), entry(high, NotChecked), -1},
@@ -166,12 +173,14 @@ TEST(FindRowByAddress, PrefixOrWholeFromTheStartRowWrappingOnlyWhenAsked) {
         {L"10.0.0.1", false, true, 0, 1},   {L"10.0.0.2", true, true, 2, 3},
         {L"10.0.0.3", true, true, 0, -1},   {L"10.0.0.11", true, true, 9, 2},
         {L"", true, false, 2, 2},           {L"10.0.0.12x", true, true, 0, -1},
-        {L"10.0.0.12", false, false, 0, 0},
+        {L"10.0.0.12", false, false, 0, 0}, {L"10.0.0.2", false, false, 2, 3},
+        {L"10.0.0.12", true, false, -1, 0}, {L"10.0.0.12", true, false, 4, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(findRowByAddress(table, view, c.typed, c.partial, c.start, c.wrap), c.row)
             << toUtf8(c.typed) << " from " << c.start << (c.wrap ? " wrapping" : "");
     EXPECT_EQ(findRowByAddress(table, {}, L"1", true, 0, true), -1);
+    EXPECT_EQ(findRowByAddress(table, {2}, L"10.0.0.11", false, 0, false), 0);
 }
 
 }  // namespace

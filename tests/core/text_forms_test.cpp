@@ -86,7 +86,9 @@ TEST(ElapsedSecondsText, SameAsPrintfOfTheDouble) {
     // Every millisecond of the first 200 s (ties such as 1250 and 1050 fall either way),
     // then the far end, where the double no longer holds every millisecond.
     for (std::uint64_t ms = 0; ms <= 200000; ++ms) ASSERT_EQ(elapsedSecondsText(ms), printed(ms)) << ms;
-    const std::uint64_t farEnd[] = {(std::uint64_t{1} << 53) + 1, 12345678901234567ull,
+    // 2^52 s and 3e15 s: the double holds whole seconds only, or halves.
+    const std::uint64_t farEnd[] = {(std::uint64_t{1} << 53) + 1, 12345678901234567ull, 4503599627370496000ull,
+                                    3000000000000000000ull, 3000000000000000500ull,
                                     std::numeric_limits<std::uint64_t>::max()};
     for (const std::uint64_t ms : farEnd) EXPECT_EQ(elapsedSecondsText(ms), printed(ms)) << ms;
 }
