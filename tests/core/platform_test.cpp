@@ -30,7 +30,7 @@ TEST(ToUtf8, SameBytesOnEveryPlatform) {
         {L"", ""},
         {L"尚未\u00E9\u2014", "\xE5\xB0\x9A\xE6\x9C\xAA\xC3\xA9\xE2\x80\x94"},
         {L"\u007F\u0080\u07FF\u0800\uFFFF", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
-        {L"\U0001F600\U0010FFFF", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
+        {L"\U0001F600\U0010FFFF\U00010000", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xF0\x90\x80\x80"},
         {std::wstring(L"a\0b", 3), std::string("a\0b", 3)},
         {std::wstring(5000, L'\u4E2D') + L"\u00E9",
          [] {
@@ -43,10 +43,10 @@ TEST(ToUtf8, SameBytesOnEveryPlatform) {
 }
 
 TEST(ToUtf8, LoneSurrogateBecomesReplacementCharacter) {
-    const std::wstring text = {L'a', static_cast<wchar_t>(0xD800), L'b'};
+    const std::wstring text = {L'a', static_cast<wchar_t>(0xD800), L'b', static_cast<wchar_t>(0xDFFF)};
     EXPECT_EQ(toUtf8(text),
               "a\xEF\xBF\xBD"
-              "b");
+              "b\xEF\xBF\xBD");
 }
 
 TEST(MakeUntestedResult, DefaultRecord) {
