@@ -13,7 +13,7 @@ TEST(MatrixGeometry, CellBoxesShareTheWidthWithoutDrift) {
     const Case cases[] = {
         {0, 0, 540, 348, 0, 1, {1, 1, 32, 20}},   // 540/16 = 33.75: first column 0..33
         {0, 0, 540, 348, 1, 1, {34, 1, 66, 20}},  // 33 + 1 .. 67 - 1
-        {0, 0, 540, 348, 255, 1, {507, 327, 539, 347}},
+        {0, 0, 540, 348, kCellsPerPage - 1, 1, {507, 327, 539, 347}},  // a page's last cell: bottom right
         {0, 0, 540, 348, 17, 2, {35, 23, 65, 41}},    // row 1 col 1 at 192 DPI inset
         {10, 20, 160, 160, 16, 1, {11, 31, 19, 39}},  // offsets of the client origin are kept
     };
