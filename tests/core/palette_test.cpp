@@ -35,12 +35,19 @@ TEST(Palette, WithoutHighContrastTheDesignColoursWhateverTheSystemSays) {
             {p.pressedFill, rgb(190, 224, 215)},
             {p.disabledCaption, rgb(157, 167, 168)},
             {p.accentViewButton.fill, rgb(224, 243, 236)},
+            {p.matrixBackground, rgb(255, 255, 255)},
+            {p.startButton.caption, rgb(255, 255, 255)},
+            {p.plainButton.fill, rgb(255, 255, 255)},
+            {p.plainButton.caption, rgb(32, 50, 56)},
+            {p.disabledFill, rgb(240, 244, 244)},
+            {rgb(8, 127, 112), Colour{0x707F08}},  // COLORREF's byte order: 0x00BBGGRR
         };
         for (const auto& [actual, design] : cases) EXPECT_EQ(actual, design);
         for (int status = 0; status < 4; ++status) {
             EXPECT_EQ(cellStyle(p, status, false).frameWidth, 1);
             EXPECT_FALSE(cellStyle(p, status, false).bold);
             EXPECT_EQ(cellStyle(p, status, true).frame, rgb(8, 127, 112));
+            EXPECT_EQ(cellStyle(p, status, true).frameWidth, 1);
         }
         EXPECT_FALSE(p.pressedCaption.has_value());
     }
