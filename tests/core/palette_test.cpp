@@ -101,8 +101,14 @@ TEST(Palette, HighContrastStatusesDifferWithoutHue) {
     for (int status = 0; status < 5; ++status) {
         const CellStyle selected = cellStyle(p, status, true);
         EXPECT_NE(selected.frame, selected.fill) << status;
-        EXPECT_GT(selected.frameWidth, 2);
+        EXPECT_EQ(selected.frameWidth, 3);
     }
+    // Online filled, no response a thin frame, an error a thick frame and bold, untested all grey.
+    const CellStyle looks[] = {{kDark.window, kDark.grayText, kDark.grayText, 1, false},
+                               {kDark.highlight, kDark.highlightText, kDark.highlight, 1, true},
+                               {kDark.window, kDark.windowText, kDark.windowText, 1, false},
+                               {kDark.window, kDark.windowText, kDark.windowText, 2, true}};
+    for (int status = 0; status < 4; ++status) EXPECT_EQ(cellStyle(p, status, false), looks[status]) << status;
     EXPECT_EQ(cellStyle(p, 7, false), cellStyle(p, 0, false)) << "unknown statuses look untested";
 }
 
