@@ -28,6 +28,7 @@ TEST(ToUtf8, SameBytesOnEveryPlatform) {
         std::string bytes;
     } cases[] = {
         {L"", ""},
+        {L"a", "a"},
         {L"尚未\u00E9\u2014", "\xE5\xB0\x9A\xE6\x9C\xAA\xC3\xA9\xE2\x80\x94"},
         {L"\u007F\u0080\u07FF\u0800\uFFFF", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
         {L"\U0001F600\U0010FFFF\U00010000", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xF0\x90\x80\x80"},
