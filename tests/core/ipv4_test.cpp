@@ -59,6 +59,16 @@ TEST(ParseIpv4, Rejects) {
         L"\uFF11.2.3.4",
         std::wstring(L"1.2.3.4\0", 8),
         std::wstring(L"1.2\0.3.4", 8),
+        // What a user may type that names more than one IPv4 address or none:
+        // a CIDR block, a host name, IPv6, a port.
+        L"10.0.0.0/24",
+        L"10.0.0.1/",
+        L"router.local",
+        L"localhost",
+        L"::1",
+        L"fe80::1",
+        L"::ffff:10.0.0.1",
+        L"10.0.0.1:80",
     };
     for (const auto& text : cases) {
         std::uint32_t value = 0;

@@ -268,14 +268,17 @@ TEST(AppKeys, F5StartsFromAnEditAndEscAndF5AreIgnoredWhenTheyDoNotApply) {
 }
 
 TEST(AppClose, DuringAScanReturnsWithinAboutOneProbe) {
-    WindowUnderTest ui(fakeProbe(300));
+    WindowUnderTest ui(fakeProbe(1000));
     ui.setRange(L"127.0.0.1", L"127.0.0.200");
     ui.command(kStartButtonId);
     ui.pumpFor(50);
     ASSERT_TRUE(ui.window.scanning);
     const ULONGLONG before = GetTickCount64();
     SendMessageW(ui.hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_LT(GetTickCount64() - before, 1000u);  // one 300 ms probe, not the 200 waiting
+    const ULONGLONG closeMs = GetTickCount64() - before;
+    RecordProperty("close_ms", static_cast<int>(closeMs));
+    // The probes in flight end about 950 ms from here; a second round would end near 1950.
+    EXPECT_LT(closeMs, 1500u);
     EXPECT_EQ(ui.window.hwnd, nullptr);
     EXPECT_FALSE(ui.window.scanThread.joinable());
     EXPECT_TRUE(ui.window.stopRequested.load());
