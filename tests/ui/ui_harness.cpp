@@ -44,10 +44,12 @@ ProbeFunction fakeProbe(int delayMs) {
 }
 
 ProbeFunction ProbeGate::hold(ProbeFunction inner) const {
-    return [opened = opened_, answered = answered_, inner = std::move(inner)](std::uint32_t address,
-                                                                              std::uint32_t timeoutMs) {
-        if ((address & 0xFF) > answered)
+    return [opened = opened_, held = held_, answered = answered_, inner = std::move(inner)](
+               std::uint32_t address, std::uint32_t timeoutMs) {
+        if ((address & 0xFF) > answered) {
+            held->fetch_add(1);
             for (int waited = 0; !opened->load() && waited < 20000; waited += 5) Sleep(5);
+        }
         return inner(address, timeoutMs);
     };
 }

@@ -29,10 +29,13 @@ class ProbeGate {
     ProbeFunction hold(ProbeFunction inner) const;
     void open() { opened_->store(true); }
     void shut() { opened_->store(false); }
+    // Probes that have reached the gate: once every worker waits there, a stop is deterministic.
+    int held() const { return held_->load(); }
 
    private:
     std::uint32_t answered_;
     std::shared_ptr<std::atomic<bool>> opened_ = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<std::atomic<int>> held_ = std::make_shared<std::atomic<int>>(0);
 };
 
 // One network "测试网卡" 127.0.0.5 proposing 127.0.0.1 - 127.0.0.254.
