@@ -194,6 +194,8 @@ TEST_F(MatrixTest, ArrowKeysWalkTheViewAsOneSequenceAndOtherKeysDoNothing) {
         {300, 1, 299, VK_RIGHT, 299, 1},
         {300, 1, 290, VK_DOWN, 299, 1},
         {300, 1, 256, VK_UP, 240, 0},
+        {300, 0, 260, VK_RIGHT, 261, 1},  // from a selection off the shown page: the view turns to it
+        {600, 2, 100, VK_LEFT, 99, 0},
         {300, 0, 20, 'C', 20, 0},  // without Ctrl
         {300, 0, 20, VK_HOME, 20, 0},
         {300, 0, 20, VK_NEXT, 20, 0},
